@@ -1,0 +1,33 @@
+// The host's process-wide record: run mode flags, input state and pacing limit.
+#pragma once
+#include <cstdint>
+
+struct ScreenPoint {
+    int32_t x;
+    int32_t y;
+};
+
+struct HostStateRecord {
+    void* instance;          // module instance (HINSTANCE), set first thing by WinMain
+    void* saverWindow;       // the saver window (HWND) once created
+    int32_t previewMode;     // running as a child of another program's preview window
+    int32_t windowedMode;    // running in an ordinary window
+    int32_t closeArmed;      // a WM_CLOSE may end the saver; set by input, never cleared
+    int32_t passwordDialogOpen;
+    int32_t monitorPoweredDown;
+    int32_t mouseMoveSeen;   // the first WM_MOUSEMOVE has arrived
+    int32_t showFrameRate;   // toggled by the S and F4 keys
+    ScreenPoint referenceCursor;
+    int32_t mouseMoveThreshold;
+    uint32_t frameRateLimit; // frames per second, 0 = unpaced
+};
+
+// All zero at process start except the constant mouse threshold.
+extern HostStateRecord HostState;
+
+// The per-user settings key that holds the saver's values and "FrameRateLimit".
+constexpr const char* kSettingsKeyPath = "Software\\VLG";
+
+// Reads "FrameRateLimit" from the settings key into HostState.frameRateLimit;
+// 0 (unpaced) when the key or the value is missing or not exactly 4 bytes.
+void ReadFrameRateLimit();

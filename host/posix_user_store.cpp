@@ -1,0 +1,106 @@
+// The per-user store off Windows: one file per key under the user's configuration
+// folder ($XDG_CONFIG_HOME or ~/.config), "velmora/" followed by the key path with
+// its backslashes as slashes; one "name=value" line per value.
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+
+#include "host/user_store.h"
+
+struct UserStoreKey {
+    std::string file;
+    std::map<std::string, uint32_t> values;
+    bool writable = false;
+    bool changed = false;
+};
+
+static std::string KeyFile(const char* keyPath) {
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home) base = std::string(home) + "/.config";
+    else return std::string();
+    std::string path = base + "/velmora/";
+    for (const char* c = keyPath; *c; ++c) path += (*c == '\\') ? '/' : *c;
+    return path;
+}
+
+// A value counts only when its text is a whole number that fits 32 bits.
+static bool ParseValue(const std::string& text, uint32_t* value) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    long long number = std::strtoll(text.c_str(), &end, 0);
+    if (errno != 0 || *end != '\0' || number < INT32_MIN || number > UINT32_MAX) return false;
+    *value = static_cast<uint32_t>(number);
+    return true;
+}
+
+static void LoadValues(UserStoreKey* key) {
+    std::ifstream in(key->file);
+    std::string line;
+    while (std::getline(in, line)) {
+        size_t eq = line.find('=');
+        uint32_t value;
+        if (eq != std::string::npos && ParseValue(line.substr(eq + 1), &value)) key->values[line.substr(0, eq)] = value;
+    }
+}
+
+static bool MakeParentFolders(const std::string& file) {
+    for (size_t slash = file.find('/', 1); slash != std::string::npos; slash = file.find('/', slash + 1)) {
+        if (mkdir(file.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    return true;
+}
+
+UserStoreKey* OpenUserKeyForReading(const char* keyPath) {
+    std::string file = KeyFile(keyPath);
+    struct stat info;
+    if (file.empty() || stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    UserStoreKey* key = new UserStoreKey;
+    key->file = file;
+    LoadValues(key);
+    return key;
+}
+
+UserStoreKey* CreateUserKeyForWriting(const char* keyPath) {
+    std::string file = KeyFile(keyPath);
+    if (file.empty() || !MakeParentFolders(file)) return nullptr;
+    UserStoreKey* key = new UserStoreKey;
+    key->file = file;
+    key->writable = true;
+    LoadValues(key);
+    std::ofstream touch(file, std::ios::app);
+    if (!touch) {
+        delete key;
+        return nullptr;
+    }
+    return key;
+}
+
+bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value) {
+    auto found = key->values.find(name);
+    if (found == key->values.end()) return false;
+    *value = found->second;
+    return true;
+}
+
+bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value) {
+    if (!key->writable) return false;
+    key->values[name] = value;
+    key->changed = true;
+    return true;
+}
+
+void CloseUserKey(UserStoreKey* key) {
+    if (!key) return;
+    if (key->changed) {
+        std::ostringstream text;
+        for (const auto& [name, value] : key->values) text << name << '=' << value << '\n';
+        std::ofstream(key->file, std::ios::trunc) << text.str();
+    }
+    delete key;
+}

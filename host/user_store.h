@@ -1,0 +1,17 @@
+// The per-user store of 32-bit settings values: the registry under
+// HKEY_CURRENT_USER on Windows, a plain name=value file elsewhere.
+#pragma once
+#include <cstdint>
+
+struct UserStoreKey;
+
+// Opens an existing key for reading; null when it does not exist or cannot be read.
+UserStoreKey* OpenUserKeyForReading(const char* keyPath);
+// Opens the key for writing, creating it when needed; null on failure.
+UserStoreKey* CreateUserKeyForWriting(const char* keyPath);
+// True only when the value exists and holds exactly 4 bytes, whatever its type.
+bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value);
+// Writes a 4-byte DWORD value.
+bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value);
+// Closes the key (and, for the file store, saves what was written).
+void CloseUserKey(UserStoreKey* key);

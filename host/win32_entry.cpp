@@ -1,0 +1,19 @@
+// The entry point: the first significant character of the command line picks the mode.
+#include "host/command_line.h"
+#include "host/host_state.h"
+#include "host/win32_host.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    HostState.instance = instance;
+    ModeChoice choice = SelectRunMode(commandLine);
+    switch (choice.mode) {
+        case RunMode::ConfigureNoOwner: return ShowConfigDialog(nullptr);
+        case RunMode::ConfigureForeground: return ShowConfigDialog(GetForegroundWindow());
+        case RunMode::FullScreen: return RunSaverWindow(nullptr);
+        case RunMode::Preview: return RunPreview(choice.rest);
+        case RunMode::Windowed: return RunWindowed();
+        case RunMode::ChangePassword: ChangeSaverPassword(nullptr); return kExitFailure;
+        case RunMode::Invalid: break;
+    }
+    return kExitFailure;
+}

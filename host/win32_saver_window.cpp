@@ -1,0 +1,197 @@
+// The saver window in its three shapes, the message loop with frame pacing, and the
+// input rules that decide when a run ends.
+#include "host/frame_pacing.h"
+#include "host/frame_timer.h"
+#include "host/host_state.h"
+#include "host/mouse_rule.h"
+#include "host/win32_host.h"
+
+#include <optional>
+
+static ScreenPoint CursorPosition() {
+    POINT p = {0, 0};
+    GetCursorPos(&p);
+    return {p.x, p.y};
+}
+
+static bool RegisterSaverClass(HCURSOR cursor) {
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = SaverClassProc;
+    windowClass.hInstance = static_cast<HINSTANCE>(HostState.instance);
+    windowClass.hCursor = cursor;
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = kSaverClassName;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+// Messages first, one per pass; idle passes draw when the pacing allows. A paced run
+// with a frame-rate limit keeps a budget; an unpaced one draws on every idle pass and
+// gives up the rest of its time slice.
+static int RunMessageLoop(bool honourLimit) {
+    std::optional<FrameTimer> timer;
+    if (honourLimit) timer.emplace();
+    float budget = 0.0f;
+    float period = HostState.frameRateLimit != 0 ? 1.0f / static_cast<float>(HostState.frameRateLimit) : 0.0f;
+    MSG message = {};
+    for (;;) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) break;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+            continue;
+        }
+        if (honourLimit && HostState.monitorPoweredDown) Sleep(1);
+        if (honourLimit && HostState.frameRateLimit != 0) {
+            switch (PaceIdlePass(&budget, timer->elapsedSeconds(), period)) {
+                case PaceAction::Draw: SaverIdle(); break;
+                case PaceAction::Sleep: Sleep(1); break;
+                case PaceAction::Spin: break;
+            }
+        } else {
+            SaverIdle();
+            Sleep(0);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+int RunSaverWindow(HWND parent) {
+    int x, y, width, height;
+    DWORD style, extendedStyle;
+    const char* title;
+    if (parent) {
+        RECT client = {};
+        GetClientRect(parent, &client);
+        x = 0;
+        y = 0;
+        width = client.right;
+        height = client.bottom;
+        style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+        extendedStyle = 0;
+        HostState.previewMode = 1;
+        title = "Screensaver Preview";
+    } else {
+        x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+        style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        extendedStyle = WS_EX_TOPMOST;
+        title = "Screensaver";
+        // One full-screen saver at a time: the platform may start a second one.
+        HWND running = FindWindowA(kSaverClassName, title);
+        if (running && IsWindow(running)) {
+            SetForegroundWindow(running);
+            return 0;
+        }
+    }
+
+    if (!RegisterSaverClass(nullptr)) return kExitFailure;
+    HWND window = CreateWindowExA(extendedStyle, kSaverClassName, title, style, x, y, width, height, parent,
+                                  nullptr, static_cast<HINSTANCE>(HostState.instance), nullptr);
+    HostState.saverWindow = window;
+    if (!window) return kExitFailure;
+    if (!HostState.previewMode) SetForegroundWindow(window);
+    return RunMessageLoop(true);
+}
+
+int RunWindowed() {
+    HostState.windowedMode = 1;
+    if (!RegisterSaverClass(LoadCursor(nullptr, IDC_ARROW))) return kExitFailure;
+    HWND window = CreateWindowExA(0, kSaverClassName, "Windowed Screensaver",
+                                  WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 100, 100, 512, 480, nullptr,
+                                  nullptr, static_cast<HINSTANCE>(HostState.instance), nullptr);
+    HostState.saverWindow = window;
+    if (!window) return kExitFailure;
+    return RunMessageLoop(false);
+}
+
+LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            HostState.referenceCursor = CursorPosition();
+            if (!HostState.previewMode) SetCursor(nullptr);
+            break;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            break;
+        case WM_SYSCOMMAND:
+            if (HostState.previewMode) break;
+            switch (wParam & 0xFFF0) {  // the low four bits are the system's own
+                case SC_NEXTWINDOW:
+                case SC_PREVWINDOW:
+                case SC_SCREENSAVE:
+                    return 0;
+                case SC_MONITORPOWER:
+                    if ((lParam == 1 || lParam == 2) && !HostState.windowedMode) HostState.monitorPoweredDown = 1;
+                    break;
+            }
+            break;
+    }
+    return SaverWindowHook(window, message, wParam, lParam);
+}
+
+// Input that ends a full-screen run: arm the close and ask for it. Windowed runs
+// end only through their close box.
+static LRESULT EndRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!HostState.windowedMode) {
+        HostState.closeArmed = 1;
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static LRESULT OnClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    HostState.monitorPoweredDown = 0;
+    // A close before any input (another program's, or the first mouse move's) is dropped.
+    if (!HostState.closeArmed) return 0;
+    if (!VerifySaverPassword(window)) {
+        HostState.referenceCursor = CursorPosition();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static LRESULT OnMouseMove(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The platform sends one move at start-up without any input: it arms nothing.
+    if (HostState.mouseMoveSeen) HostState.closeArmed = 1;
+    else HostState.mouseMoveSeen = 1;
+    ScreenPoint now = CursorPosition();
+    if (!MouseMoveEndsSaver(HostState.referenceCursor, now, HostState.mouseMoveThreshold) ||
+        HostState.windowedMode)
+        HostState.referenceCursor = now;
+    else
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (HostState.previewMode) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_CLOSE) return OnClose(window, message, wParam, lParam);
+    if (HostState.passwordDialogOpen) return DefWindowProcA(window, message, wParam, lParam);
+
+    switch (message) {
+        case WM_SHOWWINDOW:
+            if (wParam) SetCursor(nullptr);
+            break;
+        case WM_ACTIVATEAPP:
+            if (!wParam) return EndRequest(window, message, wParam, lParam);  // another program took over
+            break;
+        case WM_SETCURSOR:
+            if (!HostState.windowedMode) SetCursor(nullptr);
+            return 1;
+        case WM_KEYDOWN:
+            if (wParam != 'S' && wParam != VK_F4) return EndRequest(window, message, wParam, lParam);
+            HostState.showFrameRate = !HostState.showFrameRate;
+            break;
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            return EndRequest(window, message, wParam, lParam);
+        case WM_MOUSEMOVE:
+            return OnMouseMove(window, message, wParam, lParam);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,42 @@
+// The per-user store on Windows: REG_DWORD values under HKEY_CURRENT_USER.
+#include <windows.h>
+
+#include "host/user_store.h"
+
+static HKEY AsKey(UserStoreKey* key) { return reinterpret_cast<HKEY>(key); }
+
+UserStoreKey* OpenUserKeyForReading(const char* keyPath) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return nullptr;
+    return reinterpret_cast<UserStoreKey*>(key);
+}
+
+UserStoreKey* CreateUserKeyForWriting(const char* keyPath) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return reinterpret_cast<UserStoreKey*>(key);
+}
+
+bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value) {
+    BYTE data[4];
+    DWORD size = sizeof data;
+    // Any value type is accepted; a longer value fails with ERROR_MORE_DATA, and a
+    // shorter one is treated as missing rather than read as a partial number.
+    if (RegQueryValueExA(AsKey(key), name, nullptr, nullptr, data, &size) != ERROR_SUCCESS) return false;
+    if (size != sizeof data) return false;
+    *value = static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
+             static_cast<uint32_t>(data[2]) << 16 | static_cast<uint32_t>(data[3]) << 24;
+    return true;
+}
+
+bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value) {
+    DWORD data = value;
+    return RegSetValueExA(AsKey(key), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                          sizeof data) == ERROR_SUCCESS;
+}
+
+void CloseUserKey(UserStoreKey* key) {
+    if (key) RegCloseKey(AsKey(key));
+}
