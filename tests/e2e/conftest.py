@@ -1,0 +1,145 @@
+"""End-to-end fixtures: the real velmora.scr under Wine on the Xvfb display that
+tools/test prepared (DISPLAY, WINEPREFIX and WINE come from its environment)."""
+import os
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+import pytest
+
+BUILD = Path(os.environ.get("VELMORA_BUILD", Path(__file__).resolve().parents[2] / "build" / "windows"))
+ARTIFACTS = Path(os.environ.get("VELMORA_ARTIFACTS", BUILD.parent / "test-results" / "artifacts"))
+SETTINGS_KEY = r"HKCU\Software\VLG"
+
+
+def winpath(path: Path) -> str:
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def parse_report(text: str) -> dict:
+    report = {}
+    for line in text.replace("\r", "").splitlines():
+        if "=" in line:
+            key, value = line.split("=", 1)
+            report[key.strip()] = value.strip()
+    return report
+
+
+class Background:
+    """A scrhelper started in the background; `result` waits for its report."""
+
+    def __init__(self, process: subprocess.Popen):
+        self.process = process
+        self._report = None
+
+    def result(self, timeout: float = 60) -> dict:
+        if self._report is None:
+            out, _ = self.process.communicate(timeout=timeout)
+            self._report = parse_report(out)
+        return self._report
+
+    def finished(self) -> bool:
+        return self.process.poll() is not None
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        # The saver is the helper's child and outlives it; end it too, or it keeps
+        # the report pipe open.
+        subprocess.run(["pkill", "-f", "velmora.scr"], capture_output=True)
+        try:
+            self.process.communicate(timeout=20)
+        except subprocess.TimeoutExpired:
+            pass
+
+
+class Saver:
+    """Drives velmora.scr through the scrhelper program, xdotool and Wine's reg."""
+
+    def __init__(self):
+        self.wine = os.environ.get("WINE") or shutil.which("wine64") or "/usr/lib/wine/wine64"
+        self.scr = BUILD / "velmora.scr"
+        self.helper_exe = BUILD / "tests" / "scrhelper.exe"
+        self.background = []
+
+    def _helper_args(self, *args) -> list:
+        return [self.wine, str(self.helper_exe), *[str(a) for a in args]]
+
+    def run(self, *args, timeout_ms: int = 20000) -> dict:
+        """Runs velmora.scr with `args` to its end; the report has its 32-bit exit code."""
+        out = subprocess.run(self._helper_args("run", timeout_ms, winpath(self.scr), *args),
+                             capture_output=True, text=True, timeout=timeout_ms / 1000 + 30).stdout
+        return parse_report(out)
+
+    def start(self, *args, timeout_ms: int = 60000) -> Background:
+        """Starts velmora.scr with `args` in the background."""
+        process = subprocess.Popen(self._helper_args("run", timeout_ms, winpath(self.scr), *args),
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        job = Background(process)
+        self.background.append(job)
+        return job
+
+    def preview(self, hold_ms: int, prefix: str = "/p", timeout_ms: int = 20000) -> dict:
+        out = subprocess.run(self._helper_args("preview", timeout_ms, hold_ms, winpath(self.scr), prefix),
+                             capture_output=True, text=True, timeout=(hold_ms + timeout_ms) / 1000 + 30).stdout
+        return parse_report(out)
+
+    def helper(self, *args) -> dict:
+        out = subprocess.run(self._helper_args(*args), capture_output=True, text=True, timeout=60).stdout
+        return parse_report(out)
+
+    def count_windows(self, title: str) -> int:
+        return int(self.helper("find", "WindowsScreenSaverClass", title).get("count", "0"))
+
+    def wait_for_window(self, title: str, timeout: float = 20) -> str:
+        """Waits until an X window with exactly this title is mapped; its X id."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                                   capture_output=True, text=True).stdout.split()
+            if found:
+                return found[0]
+            time.sleep(0.2)
+        raise AssertionError(f"no window titled {title!r} appeared")
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=30)
+
+    def reg_set_dword(self, name: str, value: int):
+        subprocess.run([self.wine, "reg", "add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD",
+                        "/d", str(value), "/f"], capture_output=True, check=True, timeout=60)
+
+    def reg_delete_key(self):
+        subprocess.run([self.wine, "reg", "delete", SETTINGS_KEY, "/f"], capture_output=True, timeout=60)
+
+    def screenshot(self, name: str) -> Path:
+        ARTIFACTS.mkdir(parents=True, exist_ok=True)
+        path = ARTIFACTS / f"{name}.png"
+        subprocess.run(["import", "-window", "root", str(path)], check=True, timeout=60)
+        return path
+
+    def cleanup(self):
+        for job in self.background:
+            if job._report is None:
+                job.stop()
+        self.background.clear()
+
+
+@pytest.fixture(scope="session", autouse=True)
+def environment():
+    for name in ("DISPLAY", "WINEPREFIX"):
+        if not os.environ.get(name):
+            pytest.exit(f"{name} is not set: run the end-to-end tests through tools/test", returncode=2)
+    if not (BUILD / "velmora.scr").exists():
+        pytest.exit(f"{BUILD / 'velmora.scr'} is missing: build first (tools/build)", returncode=2)
+
+
+@pytest.fixture
+def saver():
+    s = Saver()
+    s.reg_delete_key()
+    s.xdotool("mousemove", 512, 384)
+    yield s
+    s.cleanup()
+    s.reg_delete_key()

@@ -1,0 +1,157 @@
+// scrhelper: a small Windows console program that the end-to-end tests use where a
+// Win32 call is the honest way to act: starting velmora.scr and reading its full
+// 32-bit exit code, hosting a preview parent window, finding and messaging windows.
+//
+//   scrhelper run TIMEOUT_MS COMMAND_LINE...
+//   scrhelper preview TIMEOUT_MS HOLD_MS SCR [ARGS_BEFORE_HANDLE]
+//   scrhelper find CLASS TITLE
+//   scrhelper post CLASS TITLE MESSAGE WPARAM LPARAM
+//
+// Results are printed as "key=value" lines.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+static std::string JoinArguments(int argc, char** argv, int first) {
+    std::string line;
+    for (int i = first; i < argc; ++i) {
+        if (i > first) line += ' ';
+        line += argv[i];
+    }
+    return line;
+}
+
+static HANDLE Start(const std::string& commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string mutableLine = commandLine;
+    if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::printf("error=CreateProcess %lu\n", GetLastError());
+        return nullptr;
+    }
+    CloseHandle(process.hThread);
+    std::printf("pid=%lu\n", process.dwProcessId);
+    std::fflush(stdout);
+    return process.hProcess;
+}
+
+// Waits for the process while pumping this thread's messages (a preview parent lives here).
+static bool WaitPumping(HANDLE process, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) return true;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+static int Finish(HANDLE process, DWORD timeoutMs) {
+    if (!WaitPumping(process, timeoutMs)) {
+        std::printf("timeout=1\n");
+        TerminateProcess(process, 0xDEAD);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+        return 3;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    std::printf("exit=%ld\nexit_hex=0x%08lX\n", static_cast<long>(static_cast<LONG>(code)), code);
+    CloseHandle(process);
+    return 0;
+}
+
+static int Run(int argc, char** argv) {
+    if (argc < 4) return 2;
+    HANDLE process = Start(JoinArguments(argc, argv, 3));
+    if (!process) return 1;
+    return Finish(process, std::strtoul(argv[2], nullptr, 10));
+}
+
+static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Creates a 320 x 240 preview parent, starts "SCR /p HANDLE", keeps it HOLD_MS, reports
+// the saver's child window, destroys the parent and reports the saver's exit code.
+static int Preview(int argc, char** argv) {
+    if (argc < 5) return 2;
+    DWORD timeoutMs = std::strtoul(argv[2], nullptr, 10);
+    DWORD holdMs = std::strtoul(argv[3], nullptr, 10);
+    std::string prefix = argc > 5 ? JoinArguments(argc, argv, 5) : std::string("/p");
+
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = ParentProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    windowClass.lpszClassName = "ScrHelperPreviewParent";
+    RegisterClassA(&windowClass);
+    RECT frame = {0, 0, 320, 240};
+    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+    HWND parent = CreateWindowExA(0, windowClass.lpszClassName, "Preview Parent",
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 600, 40,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    std::printf("parent=%lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(parent)));
+
+    char handle[32];
+    std::snprintf(handle, sizeof handle, "%lld", static_cast<long long>(reinterpret_cast<INT_PTR>(parent)));
+    HANDLE process = Start(std::string(argv[4]) + " " + prefix + handle);
+    if (!process) return 1;
+
+    bool endedEarly = WaitPumping(process, holdMs);
+    HWND child = FindWindowExA(parent, nullptr, "WindowsScreenSaverClass", "Screensaver Preview");
+    std::printf("ended_early=%d\nchild=%d\n", endedEarly ? 1 : 0, child ? 1 : 0);
+    if (child) {
+        RECT client;
+        GetClientRect(child, &client);
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        std::printf("child_size=%ldx%ld\nchild_style=0x%08lX\n", client.right, client.bottom,
+                    static_cast<unsigned long>(style));
+    }
+    std::fflush(stdout);
+    DestroyWindow(parent);
+    return Finish(process, timeoutMs);
+}
+
+static int Find(int argc, char** argv) {
+    if (argc < 4) return 2;
+    int count = 0;
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, argv[2], argv[3])) != nullptr) ++count;
+    std::printf("count=%d\n", count);
+    return 0;
+}
+
+static int Post(int argc, char** argv) {
+    if (argc < 7) return 2;
+    HWND window = FindWindowA(argv[2], argv[3]);
+    std::printf("found=%d\n", window ? 1 : 0);
+    if (window)
+        PostMessageA(window, static_cast<UINT>(std::strtoul(argv[4], nullptr, 0)),
+                     static_cast<WPARAM>(std::strtoull(argv[5], nullptr, 0)),
+                     static_cast<LPARAM>(std::strtoll(argv[6], nullptr, 0)));
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    if (argc >= 2) {
+        if (!std::strcmp(argv[1], "run")) return Run(argc, argv);
+        if (!std::strcmp(argv[1], "preview")) return Preview(argc, argv);
+        if (!std::strcmp(argv[1], "find")) return Find(argc, argv);
+        if (!std::strcmp(argv[1], "post")) return Post(argc, argv);
+    }
+    std::fprintf(stderr, "usage: scrhelper run|preview|find|post ...\n");
+    return 2;
+}

@@ -1,0 +1,26 @@
+#include "tests/win32/stub_application.h"
+
+#include <algorithm>
+
+#include "host/win32_host.h"
+
+StubApplication Stub;
+
+bool StubApplication::HookSaw(UINT message) const {
+    return std::find(hookMessages.begin(), hookMessages.end(), message) != hookMessages.end();
+}
+
+LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Stub.hookMessages.push_back(message);
+    if (message == WM_CREATE && Stub.onCreate) Stub.onCreate();
+    return DefaultSaverProc(window, message, wParam, lParam);
+}
+
+void SaverIdle() {
+    ++Stub.idleCalls;
+    if (Stub.onIdle) Stub.onIdle();
+}
+
+INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}

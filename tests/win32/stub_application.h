@@ -1,0 +1,21 @@
+// The application side of the host's callbacks for in-process host tests: it records
+// what reaches it and passes every message on, as the contract asks.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+struct StubApplication {
+    std::vector<UINT> hookMessages;
+    int idleCalls = 0;
+    // Runs inside SaverIdle; lets a test act from within a running loop.
+    std::function<void()> onIdle;
+    // Runs on WM_CREATE before the message goes on, as the settings load does.
+    std::function<void()> onCreate;
+
+    void Reset() { *this = StubApplication(); }
+    bool HookSaw(UINT message) const;
+};
+
+extern StubApplication Stub;
