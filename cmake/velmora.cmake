@@ -10,6 +10,26 @@ function(velmora_add_library name)
   endif()
 endfunction()
 
+set(VELMORA_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
+# A library of portable code (with the platform side of its seams). The unit tests
+# link every such library; natively a twin "<name>_sanitized" is built from the same
+# sources under ASan and UBSan for the sanitized unit tests.
+#   velmora_portable_library(name SOURCES a.cpp ... [DEPENDS lib ...] [LIBRARIES system-lib ...])
+function(velmora_portable_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;LIBRARIES" ${ARGN})
+  velmora_add_library(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} ${ARG_LIBRARIES})
+  set_property(GLOBAL APPEND PROPERTY VELMORA_PORTABLE_LIBRARIES ${name})
+  if(NOT WIN32 AND VELMORA_SANITIZED_TESTS)
+    velmora_add_library(${name}_sanitized ${ARG_SOURCES})
+    target_compile_options(${name}_sanitized PRIVATE ${VELMORA_SANITIZE_FLAGS})
+    target_link_options(${name}_sanitized PUBLIC ${VELMORA_SANITIZE_FLAGS})
+    list(TRANSFORM ARG_DEPENDS APPEND _sanitized OUTPUT_VARIABLE sanitized_depends)
+    target_link_libraries(${name}_sanitized PUBLIC ${sanitized_depends} ${ARG_LIBRARIES})
+  endif()
+endfunction()
+
 # Links every object of a static library into the target, so that objects that
 # register themselves through static initialisation are not dropped.
 function(velmora_link_whole target lib)
