@@ -1,19 +1,32 @@
 // The per-user store off Windows: one file per key under the user's configuration
 // folder ($XDG_CONFIG_HOME or ~/.config), "velmora/" followed by the key path with
-// its backslashes as slashes; one "name=value" line per value.
+// its backslashes as slashes; one "name=value" line per value, in the order the
+// values were first written.
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
+#include <algorithm>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 #include <sys/stat.h>
 
 #include "host/user_store.h"
 
 struct UserStoreKey {
     std::string file;
-    std::map<std::string, uint32_t> values;
+    std::vector<std::pair<std::string, uint32_t>> values;
+
+    std::pair<std::string, uint32_t>* Find(const std::string& name) {
+        auto found = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.first == name; });
+        return found == values.end() ? nullptr : &*found;
+    }
+    void Set(const std::string& name, uint32_t value) {
+        if (auto* existing = Find(name)) existing->second = value;
+        else values.emplace_back(name, value);
+    }
     bool writable = false;
     bool changed = false;
 };
@@ -45,7 +58,7 @@ static void LoadValues(UserStoreKey* key) {
     while (std::getline(in, line)) {
         size_t eq = line.find('=');
         uint32_t value;
-        if (eq != std::string::npos && ParseValue(line.substr(eq + 1), &value)) key->values[line.substr(0, eq)] = value;
+        if (eq != std::string::npos && ParseValue(line.substr(eq + 1), &value)) key->Set(line.substr(0, eq), value);
     }
 }
 
@@ -82,15 +95,15 @@ UserStoreKey* CreateUserKeyForWriting(const char* keyPath) {
 }
 
 bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value) {
-    auto found = key->values.find(name);
-    if (found == key->values.end()) return false;
+    const auto* found = key->Find(name);
+    if (!found) return false;
     *value = found->second;
     return true;
 }
 
 bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value) {
     if (!key->writable) return false;
-    key->values[name] = value;
+    key->Set(name, value);
     key->changed = true;
     return true;
 }
@@ -103,4 +116,9 @@ void CloseUserKey(UserStoreKey* key) {
         std::ofstream(key->file, std::ios::trunc) << text.str();
     }
     delete key;
+}
+
+bool DeleteUserKey(const char* keyPath) {
+    std::string file = KeyFile(keyPath);
+    return !file.empty() && (std::remove(file.c_str()) == 0 || errno == ENOENT);
 }

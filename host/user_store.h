@@ -13,5 +13,7 @@ UserStoreKey* CreateUserKeyForWriting(const char* keyPath);
 bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value);
 // Writes a 4-byte DWORD value.
 bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value);
+// Removes a key and its values (tests and clean-up); true when it is gone.
+bool DeleteUserKey(const char* keyPath);
 // Closes the key (and, for the file store, saves what was written).
 void CloseUserKey(UserStoreKey* key);

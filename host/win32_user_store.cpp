@@ -40,3 +40,8 @@ bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value) {
 void CloseUserKey(UserStoreKey* key) {
     if (key) RegCloseKey(AsKey(key));
 }
+
+bool DeleteUserKey(const char* keyPath) {
+    LONG result = RegDeleteKeyA(HKEY_CURRENT_USER, keyPath);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}

@@ -4,24 +4,16 @@
 #include <GL/gl.h>
 
 #include "host/host_state.h"
+#include "host/pixel_format.h"
 #include "host/win32_host.h"
+#include "scene/settings.h"
 
 static HDC saverDC;
 static HGLRC saverRC;
 
-// The settings load that runs before WinMain reads the frame-rate limit.
-static const bool startupSettingsLoaded = (ReadFrameRateLimit(), true);
-
 static void CreateContext(HWND window) {
     saverDC = GetDC(window);
-    PIXELFORMATDESCRIPTOR wanted = {};
-    wanted.nSize = sizeof wanted;
-    wanted.nVersion = 1;
-    wanted.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    wanted.iPixelType = PFD_TYPE_RGBA;
-    wanted.cColorBits = 24;
-    wanted.cDepthBits = 24;
-    SetPixelFormat(saverDC, ChoosePixelFormat(saverDC, &wanted), &wanted);
+    SelectPixelFormat(saverDC);
     saverRC = wglCreateContext(saverDC);
     wglMakeCurrent(saverDC, saverRC);
 }
@@ -36,7 +28,7 @@ static void ReleaseContext(HWND window) {
 
 LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) {
-        ReadFrameRateLimit();
+        ReadFromRegistry();
         CreateContext(window);
     } else if (message == WM_DESTROY) {
         ReleaseContext(window);

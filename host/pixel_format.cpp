@@ -1,0 +1,29 @@
+#include "host/pixel_format.h"
+
+bool IsEligiblePixelFormat(const PixelFormatTraits& format) {
+    const uint32_t required = kPfdSupportOpenGL | kPfdDrawToWindow | kPfdDoubleBuffer;
+    return (format.dwFlags & required) == required && format.iPixelType == kPfdTypeRgba;
+}
+
+int32_t PixelFormatScore(const PixelFormatTraits& format) {
+    int32_t score = format.cColorBits + 2 * format.cDepthBits;
+    if (format.cColorBits > 16) score += (16 - format.cColorBits) / 2;  // truncates toward zero
+    if (!(format.dwFlags & kPfdGenericFormat)) score += 2000;
+    else if (format.dwFlags & kPfdGenericAccelerated) score += 1000;
+    return score;
+}
+
+int BestPixelFormatIndex(DescribePixelFormatFn describe, void* context) {
+    int32_t bestScore = 0;
+    int bestIndex = 0;
+    PixelFormatTraits format;
+    for (int index = 1; describe(context, index, &format); ++index) {
+        if (!IsEligiblePixelFormat(format)) continue;
+        int32_t score = PixelFormatScore(format);
+        if (score > bestScore) {  // on equal scores the lower index stays
+            bestScore = score;
+            bestIndex = index;
+        }
+    }
+    return bestIndex;
+}

@@ -1,0 +1,37 @@
+// The saver's settings: one process-wide record, loaded from the per-user store
+// (HKEY_CURRENT_USER "Software\VLG") before WinMain and again at every saver start.
+#pragma once
+#include <cstdint>
+
+constexpr int kModelPathSize = 260;
+
+struct SaverSettings {
+    char modelPath[kModelPathSize];  // the unpacked default model; "none" only before the first read
+    int32_t xoff;      // degrees added to the turn about x, and the start angle about x
+    int32_t yoff;
+    int32_t zoff;
+    int32_t vel;       // drift speed
+    int32_t xrot;      // turn limit about x: 0 none, 360 endless, else reverses there
+    int32_t xrots;     // turn speed about x, 0.05 degree a frame per unit
+    int32_t yrot;
+    int32_t yrots;
+    int32_t zrot;
+    int32_t zrots;
+    int32_t scale;     // percent
+    int32_t blur;      // motion blur: any nonzero value is on
+    int32_t lighting;  // lighting: any nonzero value is on
+};
+
+extern SaverSettings Settings;
+
+// Every field to its default; the model path to "none".
+void SetDefaults();
+// Rebuilds the model path, then overlays the fields with the stored values that exist
+// and, when the key could be opened, has the host read its frame-rate limit.
+void ReadFromRegistry();
+// Writes the thirteen values; false only when the key can be neither opened nor created.
+bool WriteToRegistry();
+
+// The folder "TEMP" names, or the platform's temporary folder when it is unset or
+// empty, without a trailing separator.
+const char* TemporaryFolder(char* buffer, int size);
