@@ -1,0 +1,19 @@
+#include "scene/unpack_default_model.h"
+
+#include "scene/zip_reader.h"
+
+bool UnpackArchive(const void* data, size_t size) {
+    ZipHandle* archive = ZipReader::openMemory(data, size);
+    if (!archive) return false;
+    ZipEntry entry;
+    ZipReader::getEntry(archive, -1, &entry);
+    int32_t count = entry.index;
+    // Member failures (a read-only older copy, say) are not examined: the others are
+    // still written.
+    for (int32_t i = 0; i < count; ++i) {
+        if (ZipReader::getEntry(archive, i, &entry) == ZipReader::kSuccess)
+            ZipReader::extractToFile(archive, i, entry.name);
+    }
+    ZipReader::close(archive);
+    return true;
+}
