@@ -1,0 +1,21 @@
+// Off Windows a message box is one line on standard error: "caption: text".
+#include <cstdio>
+
+#include "host/message_box.h"
+
+static MessageBoxSink currentSink = nullptr;
+
+void ShowMessageBox(const char* text, const char* caption) {
+    if (currentSink) {
+        currentSink(text, caption);
+        return;
+    }
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    std::fflush(stderr);
+}
+
+MessageBoxSink SetMessageBoxSink(MessageBoxSink sink) {
+    MessageBoxSink previous = currentSink;
+    currentSink = sink;
+    return previous;
+}

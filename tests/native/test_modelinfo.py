@@ -1,0 +1,148 @@
+"""modelinfo, the command-line view of the 3DS reader: exit codes, the JSON it
+prints, and numbers that give back the file's 32-bit floats exactly."""
+import json
+import os
+import struct
+import subprocess
+from pathlib import Path
+
+import pytest
+
+ROOT = Path(__file__).resolve().parents[2]
+BUILD = Path(os.environ.get("VELMORA_NATIVE_BUILD", ROOT / "build" / "native"))
+MODELINFO = BUILD / "modelinfo"
+
+
+def chunk(chunk_id, *parts):
+    payload = b"".join(parts)
+    return struct.pack("<HI", chunk_id, 6 + len(payload)) + payload
+
+
+def cstr(text):
+    return text.encode("latin-1") + b"\0"
+
+
+def floats(*values):
+    return struct.pack("<%df" % len(values), *values)
+
+
+def sample_file(version=3, object_name="Box"):
+    material = chunk(
+        0xAFFF,
+        chunk(0xA000, cstr("Wood")),
+        chunk(0xA020, chunk(0x0011, bytes([200, 150, 100]))),
+        chunk(0xA200, chunk(0xA300, cstr("TEXTURE.JPG"))),
+    )
+    verts = [0.1, -2.5, 3.0, 1e-7, 4.0, -0.3, 7.0, 8.0, 9.0]
+    faces = struct.pack("<H", 1) + struct.pack("<4H", 0, 1, 2, 0)
+    mesh = chunk(
+        0x4100,
+        chunk(0x4110, struct.pack("<H", 3), floats(*verts)),
+        chunk(0x4120, faces, chunk(0x4130, cstr("Wood"), struct.pack("<HH", 1, 0))),
+        chunk(0x4140, struct.pack("<H", 3), floats(0.0, 0.0, 1.0, 0.0, 0.5, 1.0 / 3.0)),
+    )
+    editor = chunk(0x3D3D, chunk(0x3D3E, struct.pack("<I", 3)), material,
+                   chunk(0x4000, cstr(object_name), mesh))
+    return chunk(0x4D4D, chunk(0x0002, struct.pack("<I", version)), editor, chunk(0xB000))
+
+
+def run(*args):
+    if not MODELINFO.exists():
+        pytest.fail(f"{MODELINFO} is not built")
+    return subprocess.run([str(MODELINFO), *map(str, args)], capture_output=True, text=True, timeout=60)
+
+
+@pytest.fixture
+def model_file(tmp_path):
+    def write(data, name="model.3ds"):
+        path = tmp_path / name
+        path.write_bytes(data)
+        return path
+    return write
+
+
+def as_float32(value):
+    return struct.unpack("<f", struct.pack("<f", value))[0]
+
+
+@pytest.mark.parametrize("args", [[], ["--full"], ["a.3ds", "b.3ds"], ["--bogus", "a.3ds"]])
+def test_usage_errors_exit_2(args):
+    result = run(*args)
+    assert result.returncode == 2
+    assert result.stdout == ""
+    assert "usage" in result.stderr
+
+
+def test_summary_of_a_file(model_file):
+    result = run(model_file(sample_file()))
+    assert result.returncode == 0, result.stderr
+    info = json.loads(result.stdout)
+    assert info["format"] == "3ds"
+    assert info["loaded"] is True
+    assert info["version"] == 3
+    assert info["materials"] == [{"name": "Wood", "fileName": "TEXTURE.JPG", "color": [200, 150, 100]}]
+    (obj,) = info["objects"]
+    assert obj["name"] == "Box"
+    assert (obj["numVerts"], obj["numFaces"], obj["numTexCoords"]) == (3, 1, 3)
+    assert obj["materialIndex"] == 0
+    assert obj["hasTexture"] is True
+    assert [as_float32(v) for v in obj["bboxMin"]] == [as_float32(1e-7), -2.5, as_float32(-0.3)]
+    assert obj["bboxMax"] == [7.0, 8.0, 9.0]
+    assert "verts" not in obj
+
+
+def test_full_output_gives_the_floats_back_exactly(model_file):
+    result = run("--full", model_file(sample_file()))
+    assert result.returncode == 0, result.stderr
+    (obj,) = json.loads(result.stdout)["objects"]
+    expected = [0.1, -2.5, 3.0, 1e-7, 4.0, -0.3, 7.0, 8.0, 9.0]
+    assert [struct.pack("<f", v) for v in obj["verts"]] == [struct.pack("<f", v) for v in expected]
+    assert obj["faces"] == [0, 1, 2]
+    assert [as_float32(v) for v in obj["texCoords"]] == [0.0, 0.0, 1.0, 0.0, 0.5, as_float32(1.0 / 3.0)]
+    normals = obj["normals"]
+    assert len(normals) == 9
+    for k in range(3):
+        length = sum(c * c for c in normals[3 * k:3 * k + 3])
+        assert abs(length - 1.0) < 1e-6
+
+
+def test_names_are_valid_json_whatever_their_bytes(model_file):
+    result = run(model_file(sample_file(object_name='quote" back\\ tab\t \xe9')))
+    assert result.returncode == 0
+    assert json.loads(result.stdout)["objects"][0]["name"] == 'quote" back\\ tab\t \xe9'
+
+
+def test_newer_version_loads_with_the_warning_on_stderr(model_file):
+    result = run(model_file(sample_file(version=4)))
+    assert result.returncode == 0
+    assert json.loads(result.stdout)["version"] == 4
+    assert "Warning: This 3DS file is over version 3 so it may load incorrectly" in result.stderr
+
+
+def test_not_a_3ds_file_exits_1(model_file):
+    path = model_file(b"PK\x03\x04 not a model at all")
+    result = run(path)
+    assert result.returncode == 1
+    assert f"Error: Unable to load PRIMARY chuck from file: {path}!" in result.stderr
+    info = json.loads(result.stdout)
+    assert info["loaded"] is False
+    assert info["objects"] == [] and info["materials"] == []
+
+
+def test_missing_and_truncated_files_exit_1(model_file, tmp_path):
+    assert run(tmp_path / "absent.3ds").returncode == 1
+    data = sample_file()
+    result = run(model_file(data[: len(data) - 10]))
+    assert result.returncode == 1
+    assert json.loads(result.stdout)["objects"] == []
+
+
+def test_default_model():
+    result = run(ROOT / "resources" / "VLG.3DS")
+    assert result.returncode == 0, result.stderr
+    info = json.loads(result.stdout)
+    assert info["version"] == 3
+    assert [m["fileName"] for m in info["materials"]] == ["TEXTURE.JPG"]
+    (obj,) = info["objects"]
+    assert obj["numVerts"] == obj["numTexCoords"] > 0 and obj["numFaces"] > 0
+    assert obj["materialIndex"] == 0 and obj["hasTexture"] is True
