@@ -13,16 +13,23 @@ int32_t PixelFormatScore(const PixelFormatTraits& format) {
     return score;
 }
 
-int BestPixelFormatIndex(DescribePixelFormatFn describe, void* context) {
+int BestPixelFormatIndex(DescribePixelFormatFn describe, void* context, bool preferAccumulation) {
     int32_t bestScore = 0;
     int bestIndex = 0;
+    bool bestHasAccumulation = false;
     PixelFormatTraits format;
     for (int index = 1; describe(context, index, &format); ++index) {
         if (!IsEligiblePixelFormat(format)) continue;
         int32_t score = PixelFormatScore(format);
-        if (score > bestScore) {  // on equal scores the lower index stays
+        const bool hasAccumulation = format.cAccumBits > 0;
+        // On equal scores the lower index stays, unless only the later one can blur.
+        const bool better = score > bestScore ||
+                            (score == bestScore && bestIndex && preferAccumulation && hasAccumulation &&
+                             !bestHasAccumulation);
+        if (better) {
             bestScore = score;
             bestIndex = index;
+            bestHasAccumulation = hasAccumulation;
         }
     }
     return bestIndex;

@@ -5,13 +5,14 @@
 static bool DescribeFormat(void* context, int index, PixelFormatTraits* traits) {
     PIXELFORMATDESCRIPTOR descriptor;
     if (!DescribePixelFormat(static_cast<HDC>(context), index, sizeof descriptor, &descriptor)) return false;
-    *traits = {descriptor.dwFlags, descriptor.iPixelType, descriptor.cColorBits, descriptor.cDepthBits};
+    *traits = {descriptor.dwFlags, descriptor.iPixelType, descriptor.cColorBits, descriptor.cDepthBits,
+               descriptor.cAccumBits};
     return true;
 }
 
-void SelectPixelFormat(void* deviceContext) {
+void SelectPixelFormat(void* deviceContext, bool preferAccumulation) {
     HDC dc = static_cast<HDC>(deviceContext);
-    int best = BestPixelFormatIndex(DescribeFormat, dc);
+    int best = BestPixelFormatIndex(DescribeFormat, dc, preferAccumulation);
     PIXELFORMATDESCRIPTOR descriptor = {};
     if (best) {
         DescribePixelFormat(dc, best, sizeof descriptor, &descriptor);
