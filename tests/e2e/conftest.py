@@ -54,6 +54,30 @@ class Background:
             pass
 
 
+class Screen:
+    """The RGB pixels of a screenshot (ImageMagick converts it to raw bytes)."""
+
+    def __init__(self, path: Path):
+        size = subprocess.run(["identify", "-format", "%w %h", str(path)], capture_output=True, text=True,
+                              check=True).stdout.split()
+        self.width, self.height = int(size[0]), int(size[1])
+        self.data = subprocess.run(["convert", str(path), "-depth", "8", "rgb:-"], capture_output=True,
+                                   check=True).stdout
+
+    def pixel(self, x: int, y: int) -> tuple:
+        i = 3 * (y * self.width + x)
+        return tuple(self.data[i:i + 3])
+
+    def count(self, predicate, box=None) -> int:
+        """Pixels in box (left, top, right, bottom) for which predicate(r, g, b) holds."""
+        left, top, right, bottom = box or (0, 0, self.width, self.height)
+        total = 0
+        for y in range(top, bottom):
+            row = self.data[3 * (y * self.width + left):3 * (y * self.width + right)]
+            total += sum(1 for i in range(0, len(row), 3) if predicate(row[i], row[i + 1], row[i + 2]))
+        return total
+
+
 class Saver:
     """Drives velmora.scr through the scrhelper program, xdotool and Wine's reg."""
 
@@ -118,6 +142,10 @@ class Saver:
         path = ARTIFACTS / f"{name}.png"
         subprocess.run(["import", "-window", "root", str(path)], check=True, timeout=60)
         return path
+
+    def screen_pixels(self, name: str) -> "Screen":
+        """A screenshot, kept as an artefact, read back as RGB pixels."""
+        return Screen(self.screenshot(name))
 
     def cleanup(self):
         for job in self.background:

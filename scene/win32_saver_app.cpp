@@ -1,0 +1,78 @@
+// The application side of the saver window: the rendering context and the scene are
+// made on window creation, a frame is drawn per idle call, and both are released on
+// window destruction.
+#include <ctime>
+#include <cstdlib>
+
+#include "host/host_state.h"
+#include "host/pixel_format.h"
+#include "host/texture_font.h"
+#include "host/trace.h"
+#include "host/win32_host.h"
+#include "host/frame_timer.h"
+#include "scene/frame.h"
+#include "scene/gl.h"
+#include "scene/saver_state.h"
+#include "scene/settings.h"
+#include "scene/scene_view.h"
+#include "scene/unpack_default_model.h"
+
+static HDC saverDC;
+static HGLRC saverRC;
+
+static void SwapSaverBuffers() {
+    wglSwapLayerBuffers(saverDC, WGL_SWAP_MAIN_PLANE);
+}
+
+bool initSaver(HWND window) {
+    Trace("initSaver: Initializing");
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    saverDC = GetDC(window);
+    SelectPixelFormat(saverDC, Settings.blur != 0);
+    saverRC = wglCreateContext(saverDC);
+    RECT client = {};
+    GetClientRect(window, &client);
+    wglMakeCurrent(saverDC, saverRC);
+
+    SetUpSceneView(client.left, client.top, client.right - client.left, client.bottom - client.top);
+
+    SaverState.scene = new Scene();
+    SaverState.font = new TextureFont();
+    SaverState.swapBuffers = SwapSaverBuffers;
+    if (Settings.lighting) SetUpLighting();
+
+    UnpackDefaultModel();
+    return SaverState.scene->LoadModel();
+}
+
+void ShutdownSaver(HWND window) {
+    // The model objects, their textures and the font stay until the process ends.
+    delete SaverState.scene;
+    SaverState.scene = nullptr;
+    ReleaseDC(window, saverDC);
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(saverRC);
+    saverRC = nullptr;
+}
+
+LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            ReadFromRegistry();
+            initSaver(window);
+            SaverState.sceneRunning = 1;
+            break;
+        case WM_DESTROY:
+            SaverState.sceneRunning = 0;
+            ShutdownSaver(window);
+            break;
+    }
+    return DefaultSaverProc(window, message, wParam, lParam);
+}
+
+void SaverIdle() {
+    static FrameTimer* timer = new FrameTimer();  // one for the life of the process
+    SaverState.frameSeconds = timer->elapsedSeconds();
+    if (SaverState.sceneRunning && !HostState.monitorPoweredDown && !HostState.passwordDialogOpen) DrawFrame();
+}

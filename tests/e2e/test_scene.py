@@ -1,0 +1,81 @@
+"""What a running saver shows: screenshots of the Xvfb screen during full-screen runs
+(without a loadable model the coloured cube is drawn)."""
+import time
+
+CUBE_COLOURS = {(0, 255, 0), (255, 128, 0), (255, 0, 0), (255, 255, 0), (0, 0, 255), (255, 0, 255)}
+
+
+def near(a, b, tolerance=3):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+def is_cube_colour(r, g, b):
+    return any(near((r, g, b), c) for c in CUBE_COLOURS)
+
+
+def is_black(r, g, b):
+    return r < 8 and g < 8 and b < 8
+
+
+def start(saver, **settings):
+    for name, value in settings.items():
+        saver.reg_set_dword(name, value)
+    job = saver.start("/s")
+    saver.wait_for_window("Screensaver")
+    time.sleep(2.0)
+    return job
+
+
+def end(saver, job):
+    saver.xdotool("key", "q")
+    assert job.result().get("exit_hex") == "0x00000000"
+
+
+def test_cube_shows_its_colours_and_moves(saver):
+    job = start(saver)
+    first = saver.screen_pixels("cube-1")
+    time.sleep(1.0)
+    second = saver.screen_pixels("cube-2")
+    end(saver, job)
+    drawn = first.count(lambda r, g, b: not is_black(r, g, b))
+    flat = first.count(is_cube_colour)
+    assert drawn > 20000, "the cube covers a good part of the screen"
+    assert flat > 0.95 * drawn, "without lighting every face is one flat colour"
+    assert first.data != second.data, "the cube turns and drifts between two shots"
+
+
+def test_lighting_shades_the_faces(saver):
+    job = start(saver, lighting=1)
+    shot = saver.screen_pixels("cube-lighting")
+    end(saver, job)
+    drawn = shot.count(lambda r, g, b: not is_black(r, g, b))
+    flat = shot.count(is_cube_colour)
+    assert drawn > 20000
+    assert flat < 0.5 * drawn, "lit faces are shaded, not their flat colours"
+
+
+def test_blur_draws_a_trail(saver):
+    # A fast drift and turn leave a visible trail behind the cube.
+    job = start(saver, blur=1, vel=100, zrots=100, scale=50)
+    shot = saver.screen_pixels("cube-blur")
+    end(saver, job)
+    drawn = shot.count(lambda r, g, b: not is_black(r, g, b))
+    # The trail blends the poses: dimmer colours that are no face's flat colour. The
+    # accumulation buffer returns through an sRGB conversion here, so an accumulated
+    # 0.5 reads as 188: no exact blend levels are assumed.
+    blended = shot.count(lambda r, g, b: not is_black(r, g, b) and not is_cube_colour(r, g, b))
+    assert drawn > 2000
+    assert blended > 0.1 * drawn, (blended, drawn)
+
+
+def test_s_shows_the_frame_rate_text_at_the_top_left(saver):
+    job = start(saver, scale=10)  # a small cube keeps clear of the corner
+    corner = (0, 0, 260, 40)
+    whitish = lambda r, g, b: r > 150 and g > 150 and b > 150
+    before = saver.screen_pixels("frame-rate-off").count(whitish, corner)
+    saver.xdotool("key", "s")
+    time.sleep(1.0)
+    after = saver.screen_pixels("frame-rate-on").count(whitish, corner)
+    end(saver, job)
+    assert before == 0
+    assert after > 100, "white text in the top-left corner"

@@ -1,0 +1,196 @@
+// The scene drawn into an offscreen context and read back: the fallback cube's size,
+// colours and culling, lighting, poses, and the frame-rate text.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "host/host_state.h"
+#include "host/texture_font.h"
+#include "scene/frame.h"
+#include "scene/gl.h"
+#include "scene/saver_state.h"
+#include "scene/scene.h"
+#include "scene/scene_view.h"
+#include "scene/settings.h"
+#include "tests/unit/gl_test_context.h"
+
+namespace {
+
+constexpr int kWidth = 400;
+constexpr int kHeight = 300;
+
+class SceneDrawing : public ::testing::Test {
+protected:
+    SceneDrawing() : gl(kWidth, kHeight) {}
+    void SetUp() override {
+        if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
+        SetDefaults();
+        Settings.xoff = Settings.yoff = Settings.zoff = 0;
+        HostState.showFrameRate = 0;
+        SetUpSceneView(0, 0, kWidth, kHeight);
+        std::srand(1);
+        scene = new Scene();
+        scene->position = {0, 0, 0};
+        scene->angle = {0, 0, 0};
+    }
+    void TearDown() override {
+        delete scene;
+        SaverState.scene = nullptr;
+    }
+    void Draw() {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        scene->Render();
+    }
+    // Where a point of the scene lands in the window, in pixels from the bottom left.
+    static void Project(double x, double y, double z, double* px, double* py) {
+        GLdouble model[16], projection[16], winZ;
+        GLint viewport[4];
+        glGetDoublev(GL_MODELVIEW_MATRIX, model);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        gluProject(x, y, z, model, projection, viewport, px, py, &winZ);
+    }
+    // The run of pixels along the middle row whose colour matches `rgb`.
+    int RunWidth(Rgb rgb) const {
+        std::vector<uint8_t> pixels = gl.Pixels();
+        int count = 0;
+        const uint8_t* row = &pixels[(kHeight / 2) * kWidth * 3];
+        for (int x = 0; x < kWidth; ++x)
+            if (row[3 * x] == rgb.r && row[3 * x + 1] == rgb.g && row[3 * x + 2] == rgb.b) ++count;
+        return count;
+    }
+
+    GlTestContext gl;
+    Scene* scene = nullptr;
+};
+
+void ExpectColour(Rgb actual, Rgb expected, const char* what) {
+    EXPECT_NEAR(actual.r, expected.r, 2) << what;
+    EXPECT_NEAR(actual.g, expected.g, 2) << what;
+    EXPECT_NEAR(actual.b, expected.b, 2) << what;
+}
+
+TEST_F(SceneDrawing, CubeHalfEdgeIsScaleSquaredOverAHundred) {
+    for (int scale : {100, 50, 20}) {
+        Settings.scale = scale;
+        Draw();
+        // The front face lies at z = +half edge; its width on screen follows.
+        const double half = scale * scale / 100.0;
+        double left, right, y;
+        glLoadIdentity();
+        Project(-half, 0, half, &left, &y);
+        Project(half, 0, half, &right, &y);
+        EXPECT_NEAR(RunWidth({255, 0, 0}), right - left, 2.0) << "scale " << scale;
+    }
+}
+
+TEST_F(SceneDrawing, EachFaceShowsItsColourAndHiddenFacesAreCulled) {
+    struct View {
+        float ax, ay;
+        Rgb colour;
+        const char* face;
+    } views[] = {
+        {0, 0, {255, 0, 0}, "front"},      {0, 180, {255, 255, 0}, "back"},
+        {0, 90, {0, 0, 255}, "left"},       {0, -90, {255, 0, 255}, "right"},
+        {90, 0, {0, 255, 0}, "top"},        {-90, 0, {255, 128, 0}, "bottom"},
+    };
+    // Without the depth test, only culling keeps the faces behind from painting over.
+    glDisable(GL_DEPTH_TEST);
+    for (const View& view : views) {
+        scene->angle = {view.ax, view.ay, 0};
+        Draw();
+        ExpectColour(gl.Pixel(kWidth / 2, kHeight / 2), view.colour, view.face);
+    }
+    glEnable(GL_DEPTH_TEST);
+    ExpectColour(gl.Pixel(2, 2), {0, 0, 0}, "background");
+}
+
+TEST_F(SceneDrawing, LightingShadesTheFacesButKeepsTheirHue) {
+    Draw();
+    Rgb flat = gl.Pixel(kWidth / 2, kHeight / 2);
+    SetUpLighting();
+    Draw();
+    Rgb lit = gl.Pixel(kWidth / 2, kHeight / 2);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_COLOR_MATERIAL);
+    EXPECT_TRUE(lit.r != flat.r || lit.g != flat.g || lit.b != flat.b) << "lighting changes the shade";
+    EXPECT_GT(lit.r, 100);
+    EXPECT_GT(lit.r, lit.g + 60) << "red stays red";
+    EXPECT_NEAR(lit.g, lit.b, 3);
+}
+
+TEST_F(SceneDrawing, RenderAtPoseLeavesThePoseAsItWas) {
+    scene->position = {10, -20, 0};
+    scene->angle = {1, 2, 3};
+    scene->velocity[0] = 0.5f;
+    scene->direction[1] = -1;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    scene->RenderAtPose(0, 0, 0, 0, 0, 0);
+    ExpectColour(gl.Pixel(kWidth / 2, kHeight / 2), {255, 0, 0}, "drawn at the given pose");
+    EXPECT_EQ(scene->positionX(), 10);
+    EXPECT_EQ(scene->positionY(), -20);
+    EXPECT_EQ(scene->angleX(), 1);
+    EXPECT_EQ(scene->angleY(), 2);
+    EXPECT_EQ(scene->angleZ(), 3);
+    EXPECT_EQ(scene->velocity[0], 0.5f);
+    EXPECT_EQ(scene->direction[1], -1);
+}
+
+// Light grey to white: the small glyphs are anti-aliased, so few reach full white.
+bool Whitish(const uint8_t* p) { return p[0] > 100 && p[1] > 100 && p[2] > 100; }
+
+// Counts whitish pixels in the top-left corner where the frame-rate text goes.
+int WhiteInTopLeft(const GlTestContext& gl) {
+    std::vector<uint8_t> pixels = gl.Pixels();
+    int count = 0;
+    for (int y = kHeight - kHeight / 10; y < kHeight; ++y)
+        for (int x = 0; x < kWidth / 2; ++x) {
+            const uint8_t* p = &pixels[(y * kWidth + x) * 3];
+            if (Whitish(p)) ++count;
+        }
+    return count;
+}
+
+TEST_F(SceneDrawing, FrameRateTextShowsOnlyWhileSwitchedOn) {
+    SaverState.scene = scene;
+    static TextureFont* font = new TextureFont();  // the font lives as long as the process
+    SaverState.font = font;
+    SaverState.fpsText = "FPS = 59.8802";
+    SaverState.fpsFrames = 0;
+    Settings.vel = 0;
+    DrawFrame();
+    EXPECT_EQ(WhiteInTopLeft(gl), 0);
+    HostState.showFrameRate = 1;
+    DrawFrame();
+    EXPECT_GT(WhiteInTopLeft(gl), 50);
+    // The text stays in the top-left corner: nothing white below it.
+    std::vector<uint8_t> pixels = gl.Pixels();
+    for (int y = 0; y < kHeight - kHeight / 10; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const uint8_t* p = &pixels[(y * kWidth + x) * 3];
+            ASSERT_FALSE(Whitish(p)) << x << "," << y;
+        }
+    HostState.showFrameRate = 0;
+    SaverState.font = nullptr;
+}
+
+TEST_F(SceneDrawing, BlurShiftsTheTrailByOnePoseAFrame) {
+    SaverState.scene = scene;
+    Settings.blur = 1;
+    for (int i = 0; i < 10; ++i) SaverState.blurHistory[i] = {float(i), 0, 0, 0, 0, float(i)};
+    scene->position = {50, 60, 0};
+    scene->angle = {0, 0, 7};
+    Settings.vel = 0;
+    scene->velocity[0] = scene->velocity[1] = 0;
+    DrawFrame();
+    EXPECT_EQ(SaverState.blurHistory[0].x, 50);
+    EXPECT_EQ(SaverState.blurHistory[0].y, 60);
+    EXPECT_EQ(SaverState.blurHistory[0].az, scene->angleZ());
+    for (int i = 1; i < 10; ++i) EXPECT_EQ(SaverState.blurHistory[i].x, float(i - 1)) << i;
+    EXPECT_EQ(scene->positionZ(), 0.0f) << "the pose on top is drawn one unit nearer, not moved";
+    glMatrixMode(GL_MODELVIEW);
+}
+
+}  // namespace

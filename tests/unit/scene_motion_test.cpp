@@ -1,0 +1,170 @@
+// The scene's motion, frame by frame, and the frame-rate text: no GL involved.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "scene/frame_rate_text.h"
+#include "scene/saver_state.h"
+#include "scene/scene.h"
+#include "scene/settings.h"
+
+namespace {
+
+class SceneMotion : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetDefaults();
+        SaverState.halfWidth = 512;
+        SaverState.halfHeight = 384;
+        std::srand(7);
+    }
+};
+
+TEST_F(SceneMotion, DefaultsTurnAboutZOneDegreeAFrameAndKeepTheTilt) {
+    Scene scene;
+    EXPECT_EQ(scene.angleX(), 134.0f);
+    for (int frame = 1; frame <= 725; ++frame) {
+        scene.Update();
+        // 1, 2, ..., 359, 360, then 0 (wrapped to -1 and advanced), 1, ...
+        float expected = static_cast<float>(frame % 361);
+        ASSERT_EQ(scene.angleZ(), expected) << "frame " << frame;
+        ASSERT_EQ(scene.angleX(), 134.0f);
+        ASSERT_EQ(scene.angleY(), 0.0f);
+    }
+}
+
+TEST_F(SceneMotion, LimitedTurnRisesFallsThenKeepsFallingFrom361) {
+    Settings.xoff = 0;
+    Settings.xrot = 90;
+    Settings.xrots = 10;
+    Scene scene;
+    std::vector<float> seen;
+    for (int frame = 0; frame < 1900; ++frame) {
+        scene.Update();
+        seen.push_back(scene.angleX());
+    }
+    // Up by 0.5 to 89, where the look-ahead (angle + 1) reaches 90.
+    for (int k = 1; k <= 178; ++k) ASSERT_EQ(seen[k - 1], 0.5f * k) << "rising frame " << k;
+    // Down by 0.5 to -0.5.
+    for (int k = 1; k <= 179; ++k) ASSERT_EQ(seen[177 + k], 89.0f - 0.5f * k) << "falling frame " << k;
+    // Then set to 361 and advanced to 360.5, falling again to -0.5, again and again.
+    size_t i = 178 + 179;
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        for (int k = 0; k <= 722; ++k, ++i) {
+            ASSERT_LT(i, seen.size());
+            ASSERT_EQ(seen[i], 360.5f - 0.5f * k) << "cycle " << cycle << " step " << k;
+        }
+    }
+}
+
+TEST_F(SceneMotion, EndlessTurnWrapsAt360) {
+    Settings.zoff = 0;
+    Settings.zrot = 360;
+    Settings.zrots = 20;
+    Scene scene;
+    for (int i = 0; i < 358; ++i) scene.Update();
+    EXPECT_EQ(scene.angleZ(), 358.0f);
+    scene.Update();
+    EXPECT_EQ(scene.angleZ(), 359.0f);
+    scene.Update();
+    EXPECT_EQ(scene.angleZ(), 360.0f);  // the wrap needs a value above 359
+    scene.Update();
+    EXPECT_EQ(scene.angleZ(), 0.0f);
+    scene.Update();
+    EXPECT_EQ(scene.angleZ(), 1.0f);
+}
+
+TEST_F(SceneMotion, YWrapsToZeroWhereXAndZWrapToMinusOne) {
+    Settings.xoff = Settings.yoff = Settings.zoff = 0;
+    Settings.xrot = Settings.yrot = Settings.zrot = 360;
+    Settings.xrots = Settings.yrots = Settings.zrots = 20;
+    Scene scene;
+    for (int i = 0; i < 361; ++i) scene.Update();
+    EXPECT_EQ(scene.angleX(), 0.0f);
+    EXPECT_EQ(scene.angleY(), 1.0f);
+    EXPECT_EQ(scene.angleZ(), 0.0f);
+}
+
+TEST_F(SceneMotion, StartsNearTheCentreAndBouncesInsideItsRectangle) {
+    for (int seed = 1; seed <= 20; ++seed) {
+        std::srand(seed);
+        Scene scene;
+        EXPECT_LE(std::fabs(scene.positionX()), 512 / 3);
+        EXPECT_LE(std::fabs(scene.positionY()), 384 / 3);
+        const float speed = std::fabs(scene.velocity[0]);
+        EXPECT_GE(speed, 20 * 0.0125f);
+        EXPECT_LE(speed, 5 * 20 * 0.0125f);
+        for (int frame = 0; frame < 5000; ++frame) {
+            scene.Update();
+            // Half the half size less 40 units, plus at most one step past it.
+            ASSERT_LE(std::fabs(scene.positionX()), 256 - 40 + std::fabs(scene.velocity[0]));
+            ASSERT_LE(std::fabs(scene.positionY()), 192 - 40 + std::fabs(scene.velocity[1]));
+        }
+    }
+}
+
+TEST_F(SceneMotion, NoSpeedNoDrift) {
+    Settings.vel = 0;
+    Scene scene;
+    const float x = scene.positionX(), y = scene.positionY();
+    for (int frame = 0; frame < 500; ++frame) scene.Update();
+    EXPECT_EQ(scene.positionX(), x);
+    EXPECT_EQ(scene.positionY(), y);
+}
+
+TEST_F(SceneMotion, SmallPreviewTremblesInPlace) {
+    // 152 pixels: the bounce limits are -2 and +2, so the drift flips every frame.
+    SaverState.halfWidth = 76;
+    SaverState.halfHeight = 76;
+    Settings.vel = 100;
+    Scene scene;
+    const float x = scene.positionX(), y = scene.positionY();
+    const float vx = scene.velocity[0];
+    for (int frame = 1; frame <= 100; ++frame) {
+        scene.Update();
+        ASSERT_EQ(scene.velocity[0], frame % 2 ? -vx : vx);
+        ASSERT_LE(std::fabs(scene.positionX() - x), std::fabs(vx));
+        ASSERT_LE(std::fabs(scene.positionY() - y), std::fabs(scene.velocity[1]));
+    }
+}
+
+TEST_F(SceneMotion, BlurStartsTheTrailAtTheStartPosition) {
+    Settings.blur = 1;
+    Scene scene;
+    for (const ScenePose& pose : SaverState.blurHistory) {
+        EXPECT_EQ(pose.x, scene.positionX());
+        EXPECT_EQ(pose.y, scene.positionY());
+        EXPECT_EQ(pose.ax + pose.ay + pose.az + pose.z, 0.0f);
+    }
+}
+
+TEST(FrameRateText, DefaultFloatForm) {
+    const std::pair<float, const char*> cases[] = {
+        {59.880215f, "59.8802"}, {60.0f, "60"},        {0.5f, "0.5"},           {1234.5678f, "1234.57"},
+        {100000.0f, "100000"},   {999999.0f, "999999"}, {999999.5f, "1e+06"},   {1234567.0f, "1.23457e+06"},
+        {0.0001f, "0.0001"},     {0.00001234f, "1.234e-05"}, {0.0f, "0"},        {3e20f, "3e+20"},
+        {1e-30f, "1e-30"},       {-2.5f, "-2.5"},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(FloatToDefaultText(value), text) << value;
+}
+
+TEST(FrameRateText, ChangesEveryTwentyFrames) {
+    float seconds = 0.0f;
+    int frames = 0;
+    std::string text;
+    for (int i = 1; i < 20; ++i) {
+        EXPECT_FALSE(CountFrameForRate(0.02f, &seconds, &frames, &text));
+        EXPECT_EQ(text, "") << "empty until 20 frames were drawn";
+    }
+    EXPECT_TRUE(CountFrameForRate(0.02f, &seconds, &frames, &text));
+    EXPECT_EQ(text, "FPS = 50");
+    EXPECT_EQ(frames, 0);
+    EXPECT_EQ(seconds, 0.0f);
+    for (int i = 1; i < 20; ++i) CountFrameForRate(0.05f, &seconds, &frames, &text);
+    EXPECT_EQ(text, "FPS = 50");
+    CountFrameForRate(0.05f, &seconds, &frames, &text);
+    EXPECT_EQ(text, "FPS = 20");
+}
+
+}  // namespace

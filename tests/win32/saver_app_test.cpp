@@ -1,0 +1,73 @@
+// The application's side of the saver window, in-process: what window creation
+// builds, and that idle calls measure time but draw nothing while the password dialog
+// is open or the monitor is powered down.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "host/host_state.h"
+#include "host/win32_host.h"
+#include "scene/saver_state.h"
+#include "scene/settings.h"
+
+namespace {
+
+class SaverApplication : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HostState = HostStateRecord{};
+        HostState.mouseMoveThreshold = 4;
+        HostState.instance = GetModuleHandleA(nullptr);
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VLG");
+        SetDefaults();
+        WNDCLASSA windowClass = {};
+        windowClass.style = CS_OWNDC;
+        windowClass.lpfnWndProc = SaverClassProc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = kSaverClassName;
+        ASSERT_TRUE(RegisterClassA(&windowClass));
+        window = CreateWindowExA(0, kSaverClassName, "app test", WS_POPUP | WS_VISIBLE, 0, 0, 320, 200, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override {
+        if (IsWindow(window)) DestroyWindow(window);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        UnregisterClassA(kSaverClassName, GetModuleHandleA(nullptr));
+    }
+    HWND window = nullptr;
+};
+
+TEST_F(SaverApplication, CreationBuildsTheSceneAndDestructionReleasesIt) {
+    EXPECT_EQ(SaverState.sceneRunning, 1);
+    ASSERT_NE(SaverState.scene, nullptr);
+    EXPECT_NE(SaverState.font, nullptr);
+    EXPECT_EQ(SaverState.halfWidth, 160);
+    EXPECT_EQ(SaverState.halfHeight, 100);
+    EXPECT_FLOAT_EQ(SaverState.aspectRatio, 1.6f);
+    // The settings were read again and the model path rebuilt.
+    EXPECT_NE(std::string(Settings.modelPath), "none");
+    DestroyWindow(window);
+    EXPECT_EQ(SaverState.sceneRunning, 0);
+    EXPECT_EQ(SaverState.scene, nullptr);
+}
+
+TEST_F(SaverApplication, IdleMeasuresTimeButDrawsNothingWhileBlocked) {
+    ASSERT_NE(SaverState.scene, nullptr);
+    SaverIdle();  // the first call starts the idle timer
+    const int32_t* flags[] = {&HostState.passwordDialogOpen, &HostState.monitorPoweredDown};
+    for (const int32_t* flag : flags) {
+        const float angle = SaverState.scene->angleZ();
+        *const_cast<int32_t*>(flag) = 1;
+        Sleep(30);
+        SaverIdle();
+        EXPECT_GT(SaverState.frameSeconds, 0.02f) << "time is measured on every idle call";
+        EXPECT_EQ(SaverState.scene->angleZ(), angle) << "no frame was drawn";
+        *const_cast<int32_t*>(flag) = 0;
+        SaverIdle();
+        EXPECT_NE(SaverState.scene->angleZ(), angle) << "a frame was drawn";
+    }
+}
+
+}  // namespace
