@@ -7,6 +7,8 @@ using MessageBoxSink = void (*)(const char* text, const char* caption);
 
 // Shows the box (or hands it to the sink in place) and returns when it is closed.
 void ShowMessageBox(const char* text, const char* caption);
+// The same for a library's error: an error icon, owned by the active window.
+void ShowErrorMessageBox(const char* text, const char* caption);
 
 // Replaces where boxes go; null restores the platform's own box. Returns the
 // previous sink (null when the platform's box was in use).

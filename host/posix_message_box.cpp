@@ -14,6 +14,10 @@ void ShowMessageBox(const char* text, const char* caption) {
     std::fflush(stderr);
 }
 
+void ShowErrorMessageBox(const char* text, const char* caption) {
+    ShowMessageBox(text, caption);
+}
+
 MessageBoxSink SetMessageBoxSink(MessageBoxSink sink) {
     MessageBoxSink previous = currentSink;
     currentSink = sink;

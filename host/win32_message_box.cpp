@@ -1,4 +1,5 @@
-// A modal box with no owner window and an OK button.
+// Modal boxes with an OK button: the readers' own with no owner window, a
+// library's error with an error icon over the active window.
 #include <windows.h>
 
 #include "host/message_box.h"
@@ -11,6 +12,14 @@ void ShowMessageBox(const char* text, const char* caption) {
         return;
     }
     MessageBoxA(nullptr, text, caption, MB_OK);
+}
+
+void ShowErrorMessageBox(const char* text, const char* caption) {
+    if (currentSink) {
+        currentSink(text, caption);
+        return;
+    }
+    MessageBoxA(GetActiveWindow(), text, caption, MB_OK | MB_ICONERROR);
 }
 
 MessageBoxSink SetMessageBoxSink(MessageBoxSink sink) {
