@@ -1,0 +1,114 @@
+// The MS3D model: a model read from an MS3D binary file (".ms3d"), its material
+// textures made from JPEG files, and its drawing in OpenGL immediate mode.
+//
+// Reading (read, parse) needs no GL context, so tools can inspect MS3D files;
+// load reads and then makes the material textures, and draw needs the context
+// that load ran in.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// One group of the file: the triangles drawn with one material.
+struct MS3DMesh {
+    int32_t materialIndex = -1;  // negative: no material
+    int32_t numTriangles = 0;
+    std::unique_ptr<int32_t[]> triangleIndices;  // into the model's triangles
+};
+
+struct MS3DMaterial {
+    float ambient[4] = {};   // red, green, blue, alpha as stored
+    float diffuse[4] = {};
+    float specular[4] = {};
+    float emissive[4] = {};
+    float shininess = 0.0f;
+    uint32_t texture = 0;                       // GL texture name; 0 means none
+    std::unique_ptr<char[]> textureFilename;    // after the texture path rule; "" for none
+};
+
+struct MS3DTriangle {
+    float vertexNormals[3][3] = {};
+    float s[3] = {};
+    float t[3] = {};  // 1.0 minus the stored value, so that pictures map upright
+    int32_t vertexIndices[3] = {};  // into the model's vertices
+};
+
+struct MS3DVertex {
+    float location[3] = {};
+};
+
+// Sizes of the file's header and fixed records.
+constexpr size_t kMS3DHeaderSize = 14;
+constexpr size_t kMS3DVertexSize = 15;
+constexpr size_t kMS3DTriangleSize = 70;
+constexpr size_t kMS3DGroupSizeWithoutIndices = 36;
+constexpr size_t kMS3DMaterialSize = 361;
+constexpr size_t kMS3DNameFieldSize = 128;  // texture and alpha map names
+// The longest texture path composed from the model's directory.
+constexpr size_t kMS3DMaxComposedPath = 260;
+
+class MS3DModel {
+public:
+    MS3DModel() = default;
+    virtual ~MS3DModel();
+    MS3DModel(const MS3DModel&) = delete;
+    MS3DModel& operator=(const MS3DModel&) = delete;
+
+    // Reads the model file and makes the GL textures of its materials (the GL
+    // context must be current). False, with the model left empty, when the file
+    // cannot be opened, is not an MS3D file of version 3 or later, or ends
+    // before its material block does.
+    bool load(const char* fileName);
+    // The reading half of load, without any GL call.
+    bool read(const char* fileName);
+    // Reads a file image held in memory; fileName is the model's path, which
+    // the texture path rule takes the model's directory from.
+    bool parse(const unsigned char* data, size_t size, const char* fileName);
+
+    // Makes one GL texture per material that names a texture file.
+    void loadTextures();
+    // Draws every mesh with its material; GL_TEXTURE_2D ends as it was.
+    void draw();
+
+    // Releases everything the model owns (never its GL textures) and leaves it empty.
+    void clear();
+
+    int32_t numMeshes = 0;
+    std::unique_ptr<MS3DMesh[]> meshes;
+    int32_t numMaterials = 0;
+    std::unique_ptr<MS3DMaterial[]> materials;
+    int32_t numTriangles = 0;
+    std::unique_ptr<MS3DTriangle[]> triangles;
+    int32_t numVertices = 0;
+    std::unique_ptr<MS3DVertex[]> vertices;
+    int32_t version = 0;  // the version field of the last file read
+};
+
+// The texture path rule. storedName is the material's name field of up to
+// kMS3DNameFieldSize characters (it need not hold a terminator); modelPath is
+// the model file's path. A name beginning with ".\" is taken relative to the
+// model's directory; every other name is used as it stands. An empty string
+// comes back for an empty name, and for a composed path longer than
+// kMS3DMaxComposedPath characters (which would not name the intended file).
+std::string ResolveMS3DTexturePath(const char* storedName, size_t fieldSize, const char* modelPath);
+
+// A decoded JPEG picture as RGB rows, bottom row first, packed without padding.
+struct JpegImage {
+    int32_t rowSpan = 0;  // bytes per row: width times 3
+    int32_t width = 0;
+    int32_t height = 0;
+    std::unique_ptr<unsigned char[]> pixels;  // rowSpan * height bytes
+};
+
+// Decodes the JPEG file as RGB. Nothing comes back when the file cannot be
+// opened (traced), when the library cannot decode it (the library's message is
+// shown in a "JPEG Library Error" box), or when its colour space cannot be
+// turned into RGB. A recoverable defect shows the first warning in the same
+// kind of box and gives the picture as far as it was decoded.
+std::unique_ptr<JpegImage> loadJpegImage(const char* fileName);
+
+// Makes a mipmapped GL texture from the JPEG file and stores its name in
+// *textureName; leaves *textureName alone when fileName is null or the file
+// gives no picture.
+void createMaterialTexture(uint32_t* textureName, const char* fileName);
