@@ -1,4 +1,4 @@
-"""modelinfo, the command-line view of the 3DS reader: exit codes, the JSON it
+"""modelinfo, the command-line view of the 3DS and MS3D readers: exit codes, the JSON it
 prints, and numbers that give back the file's 32-bit floats exactly."""
 import json
 import os
@@ -146,3 +146,57 @@ def test_default_model():
     (obj,) = info["objects"]
     assert obj["numVerts"] == obj["numTexCoords"] > 0 and obj["numFaces"] > 0
     assert obj["materialIndex"] == 0 and obj["hasTexture"] is True
+
+
+def ms3d_file(version=4, t_stored=0.25, texture=b".\\wood.jpg", truncate=None):
+    """An MS3D file with three vertices, one triangle, one mesh and one material."""
+    data = b"MS3D000000" + struct.pack("<i", version)
+    data += struct.pack("<H", 3)
+    for v in ((0.0, 1.5, -2.0), (3.25, 0.0, 1.0), (-1.0, -1.0, 7.5)):
+        data += struct.pack("<B3fbB", 0, *v, -1, 1)
+    data += struct.pack("<H", 1)
+    data += struct.pack("<H3H", 0, 0, 1, 2) + floats(*([0.0, 0.0, 1.0] * 3))
+    data += floats(0.0, 1.0, 0.5) + floats(t_stored, 0.5, 1.0) + struct.pack("<BB", 1, 0)
+    data += struct.pack("<H", 1)
+    data += struct.pack("<B32sH", 0, b"body", 1) + struct.pack("<H", 0) + struct.pack("<b", 0)
+    data += struct.pack("<H", 1)
+    data += struct.pack("<32s", b"wood") + floats(0.2, 0.2, 0.2, 1) + floats(0.8, 0.6, 0.4, 1)
+    data += floats(0, 0, 0, 1) + floats(0, 0, 0, 1) + floats(20.0, 1.0) + struct.pack("<b", 0)
+    data += struct.pack("<128s128s", texture, b"")
+    return data[:truncate] if truncate is not None else data
+
+
+def test_ms3d_summary_and_full_output(tmp_path):
+    path = tmp_path / "model.ms3d"
+    path.write_bytes(ms3d_file())
+    result = run(path)
+    assert result.returncode == 0, result.stderr
+    info = json.loads(result.stdout)
+    assert info["format"] == "ms3d" and info["loaded"] is True and info["version"] == 4
+    assert info["numVertices"] == 3 and info["numTriangles"] == 1
+    assert info["meshes"] == [{"materialIndex": 0, "numTriangles": 1}]
+    material = info["materials"][0]
+    assert material["diffuse"] == [pytest.approx(0.8), pytest.approx(0.6), pytest.approx(0.4), 1]
+    assert material["shininess"] == 20
+    # ".\" names are taken beside the model file.
+    assert material["textureFilename"].endswith("wood.jpg")
+    assert str(tmp_path) in material["textureFilename"]
+
+    full = json.loads(run(path, "--full").stdout)
+    assert full["vertices"][1] == [3.25, 0, 1]
+    triangle = full["triangles"][0]
+    assert triangle["indices"] == [0, 1, 2]
+    assert triangle["t"] == [0.75, 0.5, 0]  # stored t turned upright: 1 - t
+    assert full["meshes"][0]["triangleIndices"] == [0]
+
+
+@pytest.mark.parametrize("data", [ms3d_file(version=2), ms3d_file(truncate=100), ms3d_file(truncate=20)],
+                         ids=["version-2", "truncated-in-triangles", "truncated-in-vertices"])
+def test_ms3d_files_that_do_not_load(tmp_path, data):
+    path = tmp_path / "bad.ms3d"
+    path.write_bytes(data)
+    result = run(path)
+    assert result.returncode == 1
+    info = json.loads(result.stdout)
+    assert info["format"] == "ms3d" and info["loaded"] is False
+    assert info["numVertices"] == 0 and info["meshes"] == []

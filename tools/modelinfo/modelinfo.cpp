@@ -1,4 +1,5 @@
-// modelinfo: prints what the 3DS reader makes of a file, as one JSON object.
+// modelinfo: prints what the 3DS or MS3D reader makes of a file, as one JSON object.
+// An MS3D file is told by its "MS3D000000" header; every other file is read as 3DS.
 //   modelinfo [--full] FILE
 // Exit status 0 when the file loaded, 1 when it did not, 2 for a usage error.
 // It reads only; no OpenGL context is involved. Message boxes the reader would
@@ -10,52 +11,13 @@
 
 #include "host/message_box.h"
 #include "models/model3ds.h"
+#include "tools/modelinfo/json_text.h"
+#include "tools/modelinfo/ms3d_json.h"
 
 namespace {
 
 void BoxToStandardError(const char* text, const char* caption) {
     std::fprintf(stderr, "%s: %s\n", caption, text);
-}
-
-// Names are 8-bit text of no particular encoding: bytes outside printable ASCII
-// are escaped as the code points of the same value, so the output is valid JSON.
-void AppendString(std::string& out, const char* text) {
-    out += '"';
-    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c; ++c) {
-        if (*c == '"' || *c == '\\') {
-            out += '\\';
-            out += static_cast<char>(*c);
-        } else if (*c < 0x20 || *c >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", *c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(*c);
-        }
-    }
-    out += '"';
-}
-
-// Nine significant digits give every 32-bit float back exactly; JSON has no
-// NaN or infinity, so those print as null.
-void AppendNumber(std::string& out, double value) {
-    if (!std::isfinite(value)) {
-        out += "null";
-        return;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", value);
-    out += text;
-}
-
-void AppendTriple(std::string& out, double x, double y, double z) {
-    out += '[';
-    AppendNumber(out, x);
-    out += ',';
-    AppendNumber(out, y);
-    out += ',';
-    AppendNumber(out, z);
-    out += ']';
 }
 
 void AppendBoundingBox(std::string& out, const t3DObject& object) {
@@ -73,18 +35,6 @@ void AppendBoundingBox(std::string& out, const t3DObject& object) {
     AppendTriple(out, low.x, low.y, low.z);
     out += ",\"bboxMax\":";
     AppendTriple(out, high.x, high.y, high.z);
-}
-
-template <typename Each>
-void AppendArray(std::string& out, const char* name, int32_t count, bool present, Each each) {
-    out += ",\"";
-    out += name;
-    out += "\":[";
-    for (int32_t i = 0; present && i < count; ++i) {
-        if (i) out += ',';
-        each(i);
-    }
-    out += ']';
 }
 
 void AppendObject(std::string& out, const t3DObject& object, bool full) {
@@ -165,6 +115,13 @@ int main(int argc, char** argv) {
     if (!path) return Usage();
 
     SetMessageBoxSink(BoxToStandardError);
+    if (IsMS3DFile(path)) {
+        bool loaded = false;
+        std::string json = DescribeMS3D(path, full, &loaded);
+        if (!loaded) std::fprintf(stderr, "modelinfo: %s did not load\n", path);
+        std::fwrite(json.data(), 1, json.size(), stdout);
+        return loaded ? 0 : 1;
+    }
     Model3DS reader;
     bool loaded = reader.Import(&reader.model, path);
     if (!loaded) std::fprintf(stderr, "modelinfo: %s did not load\n", path);
