@@ -96,9 +96,11 @@ class Saver:
                              capture_output=True, text=True, timeout=timeout_ms / 1000 + 30).stdout
         return parse_report(out)
 
-    def start(self, *args, timeout_ms: int = 60000) -> Background:
-        """Starts velmora.scr with `args` in the background."""
-        process = subprocess.Popen(self._helper_args("run", timeout_ms, winpath(self.scr), *args),
+    def start(self, *args, timeout_ms: int = 60000, env: str = None) -> Background:
+        """Starts velmora.scr with `args` in the background; `env` ("NAME=value")
+        sets one environment variable for it."""
+        command = ("runenv", timeout_ms, env) if env else ("run", timeout_ms)
+        process = subprocess.Popen(self._helper_args(*command, winpath(self.scr), *args),
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         job = Background(process)
         self.background.append(job)
@@ -108,6 +110,21 @@ class Saver:
         out = subprocess.run(self._helper_args("preview", timeout_ms, hold_ms, winpath(self.scr), prefix),
                              capture_output=True, text=True, timeout=(hold_ms + timeout_ms) / 1000 + 30).stdout
         return parse_report(out)
+
+    def start_preview(self, hold_ms: int, prefix: str = "/p", timeout_ms: int = 20000) -> Background:
+        process = subprocess.Popen(self._helper_args("preview", timeout_ms, hold_ms, winpath(self.scr), prefix),
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        job = Background(process)
+        self.background.append(job)
+        return job
+
+    def window_box(self, window: str) -> tuple:
+        """(left, top, right, bottom) of an X window on the screen."""
+        out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], capture_output=True,
+                             text=True, check=True).stdout
+        g = dict(line.split("=", 1) for line in out.split())
+        x, y, w, h = (int(g[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        return x, y, x + w, y + h
 
     def helper(self, *args) -> dict:
         out = subprocess.run(self._helper_args(*args), capture_output=True, text=True, timeout=60).stdout

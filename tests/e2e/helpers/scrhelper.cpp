@@ -3,6 +3,7 @@
 // 32-bit exit code, hosting a preview parent window, finding and messaging windows.
 //
 //   scrhelper run TIMEOUT_MS COMMAND_LINE...
+//   scrhelper runenv TIMEOUT_MS NAME=VALUE COMMAND_LINE...   (the variable set for the child)
 //   scrhelper preview TIMEOUT_MS HOLD_MS SCR [ARGS_BEFORE_HANDLE]
 //   scrhelper find CLASS TITLE
 //   scrhelper post CLASS TITLE MESSAGE WPARAM LPARAM
@@ -78,6 +79,17 @@ static int Run(int argc, char** argv) {
     return Finish(process, std::strtoul(argv[2], nullptr, 10));
 }
 
+static int RunWithVariable(int argc, char** argv) {
+    if (argc < 5) return 2;
+    std::string assignment = argv[3];
+    size_t equals = assignment.find('=');
+    if (equals == std::string::npos) return 2;
+    SetEnvironmentVariableA(assignment.substr(0, equals).c_str(), assignment.substr(equals + 1).c_str());
+    HANDLE process = Start(JoinArguments(argc, argv, 4));
+    if (!process) return 1;
+    return Finish(process, std::strtoul(argv[2], nullptr, 10));
+}
+
 static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -148,6 +160,7 @@ int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
     if (argc >= 2) {
         if (!std::strcmp(argv[1], "run")) return Run(argc, argv);
+        if (!std::strcmp(argv[1], "runenv")) return RunWithVariable(argc, argv);
         if (!std::strcmp(argv[1], "preview")) return Preview(argc, argv);
         if (!std::strcmp(argv[1], "find")) return Find(argc, argv);
         if (!std::strcmp(argv[1], "post")) return Post(argc, argv);
