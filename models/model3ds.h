@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "models/byte_source.h"
@@ -77,6 +78,14 @@ public:
     // Releases the mesh arrays of every object of model.
     void FreeMeshes();
 
+    // Imports the model file, then makes one GL texture for every material that
+    // names a texture file. The result is that of the import; texture failures
+    // are traced and never change it. Needs a current GL context.
+    bool Load(const char* path);
+    // Draws every object as independent triangles in immediate mode, with the
+    // caller's transform and start-up state.
+    void Draw();
+
     ByteSource file;                            // open during an import only
     std::unique_ptr<tChunkState> currentChunk;  // the primary chunk of the import
     std::unique_ptr<tChunkState> scratchChunk;  // sub-chunks read in one step
@@ -118,3 +127,17 @@ private:
 
 // Releases every array of every object and empties both lists.
 void ClearModel(t3DModel* target);
+
+// The image kinds a texture file name can select by its last four characters.
+enum class TextureImageKind { None, Bitmap, Jpeg };
+
+// ".BMP" selects a bitmap; ".JPG", ".jpg", "JPEG" and "jpeg" a JPEG file; the
+// comparison keeps letter case, and anything else (shorter names too) is none.
+TextureImageKind TextureKindForName(const char* name);
+// The texture file beside the model: every directory component of modelPath,
+// each followed by '/', then name. Backslashes become forward slashes and the
+// model's own file name is dropped.
+std::string TextureFilePath(const char* modelPath, const char* name);
+// Makes the GL texture of material index from the image file name next to the
+// model file. Table entries at index kTextureCount or above are never made.
+void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const char* modelPath);
