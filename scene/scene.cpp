@@ -19,6 +19,7 @@ Scene::Scene() {
     modelType = 0;
     ms3dModel = nullptr;
     model3ds = nullptr;
+    CreateModelObject();
 
     position.x = static_cast<float>(RandomInt(0, SaverState.halfWidth / 3));
     position.y = static_cast<float>(RandomInt(0, SaverState.halfHeight / 3));

@@ -30,6 +30,11 @@ public:
     void RenderAtPose(float x, float y, float z, float ax, float ay, float az);
     // Loads the model file of the settings; true when it loaded.
     bool LoadModel();
+    // The model kind the settings' model path names by its extension: 1 MS3D, 2 3DS,
+    // 0 none; sets modelType for a recognised one.
+    int DetectModelType();
+    // Releases the 3DS mesh arrays at window destruction; the model object stays.
+    void FreeModelMeshes();
 
     float positionX() const { return position.x; }
     float positionY() const { return position.y; }
@@ -46,6 +51,10 @@ public:
     int32_t modelType;      // 0 none, 1 MS3D, 2 3DS
     MS3DModel* ms3dModel;   // owned; lives until the process ends
     Model3DS* model3ds;     // owned; lives until the process ends
+
+private:
+    void CreateModelObject();
+    void DrawModel();
 };
 
 // low + rand() % (high - low + 1), from the runtime's generator seeded at start-up.

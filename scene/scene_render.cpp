@@ -34,7 +34,8 @@ void Scene::Render() {
     const float scale = static_cast<float>(Settings.scale) * 0.01f;
     glScalef(scale, scale, scale);
     // The corners carry the scale once more: the cube's half edge is scale² / 100.
-    if (!modelLoaded) DrawFallbackCube(static_cast<float>(Settings.scale));
+    if (modelLoaded) DrawModel();
+    else DrawFallbackCube(static_cast<float>(Settings.scale));
     glPopMatrix();
 }
 
@@ -46,9 +47,4 @@ void Scene::RenderAtPose(float x, float y, float z, float ax, float ay, float az
     Render();
     position = savedPosition;
     angle = savedAngle;
-}
-
-bool Scene::LoadModel() {
-    // No model reader is wired in yet: the cube is shown.
-    return modelLoaded;
 }

@@ -1,0 +1,79 @@
+// Which model kind the settings' model path names, and loading it: a name ending in
+// ".ms3d"/".MS3D" is an MS3D model, one ending in ".3ds"/".3DS" a 3DS model. Whatever
+// does not load leaves the scene drawing the coloured cube.
+#include <cstring>
+
+#include "host/trace.h"
+#include "models/model3ds.h"
+#include "models/ms3d_model.h"
+#include "scene/gl.h"
+#include "scene/scene.h"
+#include "scene/settings.h"
+
+int Scene::DetectModelType() {
+    const char* path = Settings.modelPath;
+    const size_t n = strnlen(path, sizeof Settings.modelPath);
+    // The four-letter test comes first: "x.ms3d" never reaches the three-letter one.
+    if (n >= 5 && path[n - 5] == '.') {
+        const char* ext = path + n - 4;
+        if (std::strncmp(ext, "ms3d", 4) == 0 || std::strncmp(ext, "MS3D", 4) == 0) {
+            Trace("Detected MS3D file type");
+            modelType = 1;
+            return 1;
+        }
+        Trace("Failed to match the extension to a type");
+        return 0;
+    }
+    if (n >= 4 && path[n - 4] == '.') {
+        const char* ext = path + n - 3;
+        if (std::strncmp(ext, "3ds", 3) == 0 || std::strncmp(ext, "3DS", 3) == 0) {
+            Trace("Detected 3DS file type");
+            modelType = 2;
+            return 2;
+        }
+        Trace("Failed to match the extension to a type");
+        return 0;
+    }
+    Trace("Extension is invalid");
+    return 0;
+}
+
+void Scene::CreateModelObject() {
+    // No file is opened here: the default model is unpacked only after this.
+    switch (DetectModelType()) {
+        case 1: ms3dModel = new MS3DModel(); break;
+        case 2: model3ds = new Model3DS(); break;
+        default: break;
+    }
+}
+
+bool Scene::LoadModel() {
+    TraceF("Attempting to load %s", Settings.modelPath);
+    if (modelType == 1) {
+        if (ms3dModel->load(Settings.modelPath)) {
+            Trace("Loaded the model");
+            modelLoaded = true;
+        } else {
+            Trace("Failed to load the model!");
+        }
+    } else if (modelType == 2) {
+        // Texturing stays on for the rest of the run.
+        glEnable(GL_TEXTURE_2D);
+        if (model3ds->Load(Settings.modelPath)) {
+            Trace("Loaded the model");
+            modelLoaded = true;
+        }
+    } else {
+        Trace("Unrecognized model type.");
+    }
+    return modelLoaded;
+}
+
+void Scene::DrawModel() {
+    if (modelType == 1) ms3dModel->draw();
+    else if (modelType == 2) model3ds->Draw();
+}
+
+void Scene::FreeModelMeshes() {
+    if (modelType == 2) model3ds->FreeMeshes();
+}

@@ -1,0 +1,175 @@
+// Which model the scene takes from the model path, and what it draws once loaded
+// or, when nothing loaded, the cube.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/trace.h"
+#include "models/model3ds.h"
+#include "models/ms3d_model.h"
+#include "scene/gl.h"
+#include "scene/saver_state.h"
+#include "scene/scene.h"
+#include "scene/scene_view.h"
+#include "scene/settings.h"
+#include "tests/unit/gl_test_context.h"
+#include "tests/unit/ms3d_writer.h"
+
+namespace {
+
+std::vector<std::string> traced;
+void Capture(const char* message) { traced.push_back(message); }
+
+class SceneModelSelection : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetDefaults();
+        Settings.xoff = Settings.yoff = Settings.zoff = 0;
+        SaverState.halfWidth = 100;
+        SaverState.halfHeight = 100;
+        traced.clear();
+        previous = SetTraceSink(Capture);
+    }
+    void TearDown() override { SetTraceSink(previous); }
+    static void UsePath(const std::string& path) {
+        std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "%s", path.c_str());
+    }
+    TraceSink previous = nullptr;
+};
+
+TEST_F(SceneModelSelection, ExtensionDecidesTheKind) {
+    struct Case {
+        const char* path;
+        int type;
+        const char* message;
+    } cases[] = {
+        {"C:\\Users\\me\\AppData\\Local\\Temp\\VLG.3DS", 2, "Detected 3DS file type"},
+        {"model.MS3D", 1, "Detected MS3D file type"},
+        {"model.ms3d", 1, "Detected MS3D file type"},
+        {"model.3ds", 2, "Detected 3DS file type"},
+        {"model.Ms3d", 0, "Failed to match the extension to a type"},
+        {"model.3Ds", 0, "Failed to match the extension to a type"},
+        {"model.b3ds", 0, "Failed to match the extension to a type"},  // judged by its last four
+        {"model.blend", 0, "Extension is invalid"},
+        {"none", 0, "Extension is invalid"},
+        {".3DS", 2, "Detected 3DS file type"},
+        {".ms3d", 1, "Detected MS3D file type"},
+        {"3ds", 0, "Extension is invalid"},  // shorter than a dot and three letters
+        {"", 0, "Extension is invalid"},
+    };
+    for (const Case& c : cases) {
+        UsePath(c.path);
+        traced.clear();
+        Scene scene;
+        EXPECT_EQ(scene.modelType, c.type) << c.path;
+        EXPECT_EQ(scene.ms3dModel != nullptr, c.type == 1) << c.path;
+        EXPECT_EQ(scene.model3ds != nullptr, c.type == 2) << c.path;
+        ASSERT_FALSE(traced.empty());
+        EXPECT_EQ(traced[0], c.message) << c.path;
+        EXPECT_FALSE(scene.modelLoaded);
+    }
+}
+
+class SelectedModelDrawing : public SceneModelSelection {
+protected:
+    SelectedModelDrawing() : gl(200, 200) {}
+    void SetUp() override {
+        if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
+        SceneModelSelection::SetUp();
+        SetUpSceneView(0, 0, 200, 200);
+    }
+    Rgb DrawAndLookAtTheCentre(Scene& scene) {
+        scene.position = {0, 0, 0};
+        scene.angle = {0, 0, 0};
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        scene.Render();
+        return gl.Pixel(100, 100);
+    }
+    bool Traced(const std::string& message) const {
+        for (const std::string& m : traced)
+            if (m == message) return true;
+        return false;
+    }
+    GlTestContext gl;
+};
+
+TEST_F(SelectedModelDrawing, LoadedMS3DModelIsDrawnInsteadOfTheCube) {
+    MS3DWriter writer;
+    writer.groups.push_back({writer.AddSquare(-100, -100, 100, 100), 0});
+    writer.materials.push_back(MS3DWriter::Plain(0, 1, 0, ""));
+    UsePath(WriteTestFile("selection.ms3d", writer.Bytes()));
+    Scene scene;
+    ASSERT_TRUE(scene.LoadModel());
+    EXPECT_TRUE(Traced(std::string("Attempting to load ") + Settings.modelPath));
+    EXPECT_TRUE(Traced("Loaded the model"));
+    Rgb centre = DrawAndLookAtTheCentre(scene);
+    EXPECT_FALSE(centre.r == 255 && centre.g == 0 && centre.b == 0) << "not the cube's red front";
+    EXPECT_GT(centre.r + centre.g + centre.b, 0) << "the square is drawn";
+}
+
+TEST_F(SelectedModelDrawing, DefaultLodgeIsDrawnTextured) {
+    UsePath(VELMORA_SOURCE_DIR "/resources/VLG.3DS");
+    Settings.xoff = 134;  // the saver's own tilt shows the lodge's front
+    Scene scene;
+    ASSERT_EQ(scene.modelType, 2);
+    ASSERT_TRUE(scene.LoadModel());
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    scene.position = {0, 0, 0};
+    scene.angle = {134, 0, 30};
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    scene.Render();
+    // Textured wood and stone: many colours, none of them a cube face's.
+    std::vector<uint8_t> pixels = gl.Pixels();
+    int drawn = 0, cube = 0;
+    for (size_t i = 0; i < pixels.size(); i += 3) {
+        const int r = pixels[i], g = pixels[i + 1], b = pixels[i + 2];
+        if (r + g + b < 24) continue;
+        ++drawn;
+        const bool pure = (r == 0 || r == 255) && (g == 0 || g == 255 || g == 128) && (b == 0 || b == 255);
+        if (pure) ++cube;
+    }
+    EXPECT_GT(drawn, 5000);
+    EXPECT_LT(cube, drawn / 50);
+    scene.FreeModelMeshes();
+    glDisable(GL_TEXTURE_2D);
+}
+
+TEST_F(SelectedModelDrawing, AnythingThatDoesNotLoadShowsTheCube) {
+    UsePath(::testing::TempDir() + "no_such_model.ms3d");
+    {
+        Scene scene;
+        EXPECT_FALSE(scene.LoadModel());
+        EXPECT_TRUE(Traced("Failed to load the model!"));
+        Rgb centre = DrawAndLookAtTheCentre(scene);
+        EXPECT_EQ(centre.r, 255);
+        EXPECT_EQ(centre.g, 0);
+    }
+    UsePath("model.blend");
+    traced.clear();
+    {
+        Scene scene;
+        EXPECT_FALSE(scene.LoadModel());
+        EXPECT_TRUE(Traced("Unrecognized model type."));
+        EXPECT_EQ(DrawAndLookAtTheCentre(scene).r, 255);
+    }
+    // A 3DS model that is missing: texturing is switched on all the same, and the
+    // failure is not traced here (the reader reports its own).
+    UsePath(::testing::TempDir() + "no_such_model.3ds");
+    traced.clear();
+    glDisable(GL_TEXTURE_2D);
+    {
+        Scene scene;
+        EXPECT_FALSE(scene.LoadModel());
+        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+        EXPECT_FALSE(Traced("Failed to load the model!"));
+        glDisable(GL_TEXTURE_2D);
+        EXPECT_EQ(DrawAndLookAtTheCentre(scene).r, 255);
+    }
+}
+
+}  // namespace
