@@ -5,7 +5,8 @@
 // Windows: makes the "TEMP" directory the process's current directory and writes
 // every member of the archive resource (RCDATA 503 of HostState.instance) there under
 // its stored name. True when the archive was opened and every member attempted;
-// false when the resource or the archive cannot be opened.
+// false when "TEMP" names no usable directory (then nothing is written anywhere), or
+// when the resource or the archive cannot be opened.
 bool UnpackDefaultModel();
 
 // Writes every member of the ZIP archive in `data` to the current directory under its

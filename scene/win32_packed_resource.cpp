@@ -24,9 +24,11 @@ static std::string TempVariable() {
 
 bool UnpackDefaultModel() {
     std::string folder = TempVariable();
-    // Not checked: when it fails, the members go to the current directory.
-    SetCurrentDirectoryA(folder.c_str());
     TraceF("Will extract zip file to %s", folder.c_str());
+    // Without a usable TEMP nothing is written: the model path names TEMP, so copies
+    // elsewhere would never be read, and they would replace any files of the same
+    // names in whatever folder the process happens to stand in.
+    if (folder.empty() || !SetCurrentDirectoryA(folder.c_str())) return false;
 
     HMODULE module = static_cast<HMODULE>(HostState.instance);
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(kPackedModelResource), MAKEINTRESOURCEA(10));  // RT_RCDATA

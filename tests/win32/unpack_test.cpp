@@ -1,6 +1,6 @@
 // UnpackDefaultModel with the real packed model resource of velmora.scr: the files
 // it writes into "TEMP" with the archive's times and attributes, an older read-only
-// copy, a missing resource and an unusable "TEMP".
+// copy, a missing resource and an unusable "TEMP" (nothing is written then).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -133,11 +133,14 @@ TEST_F(Unpack, MissingResourceWritesNothing) {
     EXPECT_TRUE(Listing().empty());
 }
 
-TEST_F(Unpack, UnusableTempLeavesTheMembersInTheCurrentDirectory) {
+TEST_F(Unpack, UnusableTempWritesNothingAnywhere) {
     SetCurrentDirectoryA(folder.c_str());
     SetEnvironmentVariableA("TEMP", (folder + "\\missing").c_str());
-    ASSERT_TRUE(UnpackDefaultModel());
-    EXPECT_EQ(Listing(), (std::vector<std::string>{"Texture.jpg", "VLG.3DS"}));
+    EXPECT_FALSE(UnpackDefaultModel());
+    EXPECT_TRUE(Listing().empty()) << "nothing lands in the current directory";
+    SetEnvironmentVariableA("TEMP", "");
+    EXPECT_FALSE(UnpackDefaultModel());
+    EXPECT_TRUE(Listing().empty());
 }
 
 }  // namespace
