@@ -1,5 +1,6 @@
 """What a running saver shows: screenshots of the Xvfb screen during full-screen runs
-(without a loadable model the coloured cube is drawn)."""
+of the coloured cube, which is drawn when no model loads (here: TEMP names no folder,
+so the default model is not unpacked)."""
 import time
 
 CUBE_COLOURS = {(0, 255, 0), (255, 128, 0), (255, 0, 0), (255, 255, 0), (0, 0, 255), (255, 0, 255)}
@@ -17,10 +18,13 @@ def is_black(r, g, b):
     return r < 8 and g < 8 and b < 8
 
 
+NO_MODEL = r"TEMP=C:\no\such\folder"
+
+
 def start(saver, **settings):
     for name, value in settings.items():
         saver.reg_set_dword(name, value)
-    job = saver.start("/s")
+    job = saver.start("/s", env=NO_MODEL)
     saver.wait_for_window("Screensaver")
     time.sleep(2.0)
     return job
