@@ -33,7 +33,15 @@ bool initSaver(HWND window) {
     saverRC = wglCreateContext(saverDC);
     RECT client = {};
     GetClientRect(window, &client);
-    wglMakeCurrent(saverDC, saverRC);
+    if (!saverRC || !wglMakeCurrent(saverDC, saverRC)) {
+        // No OpenGL for this window: the saver keeps running and draws nothing. GL
+        // calls without a current context would feed GLU undefined sizes.
+        Trace("initSaver: no rendering context");
+        if (saverRC) wglDeleteContext(saverRC);
+        saverRC = nullptr;
+        SaverState.scene = new Scene();
+        return false;
+    }
 
     SetUpSceneView(client.left, client.top, client.right - client.left, client.bottom - client.top);
 
@@ -53,7 +61,7 @@ void ShutdownSaver(HWND window) {
     SaverState.scene = nullptr;
     ReleaseDC(window, saverDC);
     wglMakeCurrent(nullptr, nullptr);
-    wglDeleteContext(saverRC);
+    if (saverRC) wglDeleteContext(saverRC);
     saverRC = nullptr;
 }
 
@@ -75,5 +83,6 @@ LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARA
 void SaverIdle() {
     static FrameTimer* timer = new FrameTimer();  // one for the life of the process
     SaverState.frameSeconds = timer->elapsedSeconds();
-    if (SaverState.sceneRunning && !HostState.monitorPoweredDown && !HostState.passwordDialogOpen) DrawFrame();
+    if (SaverState.sceneRunning && saverRC && !HostState.monitorPoweredDown && !HostState.passwordDialogOpen)
+        DrawFrame();
 }
