@@ -8,36 +8,8 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "models/ms3d_model.h"
 #include "tests/unit/ms3d_writer.h"
-
-std::vector<uint8_t> EncodeTestJpeg(int width, int height, int components, const std::vector<uint8_t>& pixels) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = components;
-    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 98, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + cinfo.next_scanline * static_cast<size_t>(width * components));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<uint8_t> bytes(buffer, buffer + size);
-    std::free(buffer);
-    return bytes;
-}
 
 namespace {
 

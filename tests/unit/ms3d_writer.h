@@ -12,6 +12,7 @@
 
 #include "host/message_box.h"
 #include "host/trace.h"
+#include "tests/unit/texture_files.h"
 
 class MS3DWriter {
 public:
@@ -182,8 +183,10 @@ inline std::string WriteTestFile(const std::string& name, const std::vector<uint
 
 // Encodes a picture as a baseline JPEG. pixels holds rows from the top, with
 // components samples per pixel: 1 greyscale, 3 RGB, 4 CMYK.
-std::vector<uint8_t> EncodeTestJpeg(int width, int height, int components,
-                                    const std::vector<uint8_t>& pixels);
+inline std::vector<uint8_t> EncodeTestJpeg(int width, int height, int components,
+                                           const std::vector<uint8_t>& pixels) {
+    return EncodeJpeg(width, height, components, pixels, false);
+}
 
 // A picture of width x height RGB pixels, its top half red and its bottom half
 // blue, rows from the top.
