@@ -23,6 +23,15 @@ namespace {
 std::vector<std::string> traced;
 void Capture(const char* message) { traced.push_back(message); }
 
+// The saver keeps its model object until the process ends; a test's scenes
+// release theirs when they go.
+struct TestScene : Scene {
+    ~TestScene() {
+        delete ms3dModel;
+        delete model3ds;
+    }
+};
+
 class SceneModelSelection : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -63,7 +72,7 @@ TEST_F(SceneModelSelection, ExtensionDecidesTheKind) {
     for (const Case& c : cases) {
         UsePath(c.path);
         traced.clear();
-        Scene scene;
+        TestScene scene;
         EXPECT_EQ(scene.modelType, c.type) << c.path;
         EXPECT_EQ(scene.ms3dModel != nullptr, c.type == 1) << c.path;
         EXPECT_EQ(scene.model3ds != nullptr, c.type == 2) << c.path;
@@ -102,7 +111,7 @@ TEST_F(SelectedModelDrawing, LoadedMS3DModelIsDrawnInsteadOfTheCube) {
     writer.groups.push_back({writer.AddSquare(-100, -100, 100, 100), 0});
     writer.materials.push_back(MS3DWriter::Plain(0, 1, 0, ""));
     UsePath(WriteTestFile("selection.ms3d", writer.Bytes()));
-    Scene scene;
+    TestScene scene;
     ASSERT_TRUE(scene.LoadModel());
     EXPECT_TRUE(Traced(std::string("Attempting to load ") + Settings.modelPath));
     EXPECT_TRUE(Traced("Loaded the model"));
@@ -114,7 +123,7 @@ TEST_F(SelectedModelDrawing, LoadedMS3DModelIsDrawnInsteadOfTheCube) {
 TEST_F(SelectedModelDrawing, DefaultLodgeIsDrawnTextured) {
     UsePath(VELMORA_SOURCE_DIR "/resources/VLG.3DS");
     Settings.xoff = 134;  // the saver's own tilt shows the lodge's front
-    Scene scene;
+    TestScene scene;
     ASSERT_EQ(scene.modelType, 2);
     ASSERT_TRUE(scene.LoadModel());
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
@@ -142,7 +151,7 @@ TEST_F(SelectedModelDrawing, DefaultLodgeIsDrawnTextured) {
 TEST_F(SelectedModelDrawing, AnythingThatDoesNotLoadShowsTheCube) {
     UsePath(::testing::TempDir() + "no_such_model.ms3d");
     {
-        Scene scene;
+        TestScene scene;
         EXPECT_FALSE(scene.LoadModel());
         EXPECT_TRUE(Traced("Failed to load the model!"));
         Rgb centre = DrawAndLookAtTheCentre(scene);
@@ -152,7 +161,7 @@ TEST_F(SelectedModelDrawing, AnythingThatDoesNotLoadShowsTheCube) {
     UsePath("model.blend");
     traced.clear();
     {
-        Scene scene;
+        TestScene scene;
         EXPECT_FALSE(scene.LoadModel());
         EXPECT_TRUE(Traced("Unrecognized model type."));
         EXPECT_EQ(DrawAndLookAtTheCentre(scene).r, 255);
@@ -163,7 +172,7 @@ TEST_F(SelectedModelDrawing, AnythingThatDoesNotLoadShowsTheCube) {
     traced.clear();
     glDisable(GL_TEXTURE_2D);
     {
-        Scene scene;
+        TestScene scene;
         EXPECT_FALSE(scene.LoadModel());
         EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
         EXPECT_FALSE(Traced("Failed to load the model!"));
