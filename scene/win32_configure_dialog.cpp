@@ -1,8 +1,225 @@
-// The configuration dialog's procedure. There is no dialog template in the program
-// yet, so the platform cannot create the dialog and the configuration modes end
-// with -1; this procedure is never reached.
-#include "host/win32_host.h"
+// The configuration dialog: eleven trackbars and two check boxes over the settings
+// record, OK to store, Cancel to leave, Default to show the defaults, "?" for About.
+#include "scene/win32_configure_dialog.h"
 
-INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstdio>
+
+#include "host/host_state.h"
+#include "host/trace.h"
+#include "host/win32_host.h"
+#include "scene/settings.h"
+
+namespace {
+
+constexpr int kMotionBlurBox = 148;
+constexpr int kLightingBox = 149;
+constexpr int kDefaultButton = 150;
+constexpr int kHelpButton = 151;
+constexpr int kXRotationSpeedTrackbar = 141;
+
+// One trackbar: its control id (its value label is id - 1), its range and the field
+// it edits. In the order the dialog sets them up and looks them up.
+struct Trackbar {
+    int id;
+    int minimum;
+    int maximum;
+    int32_t SaverSettings::*field;
+};
+
+constexpr Trackbar kTrackbars[] = {
+    {122, 0, 359, &SaverSettings::xoff},  {124, 0, 359, &SaverSettings::yoff},
+    {126, 0, 359, &SaverSettings::zoff},  {132, 0, 100, &SaverSettings::vel},
+    {134, 0, 360, &SaverSettings::xrot},  {141, 1, 300, &SaverSettings::xrots},
+    {136, 0, 360, &SaverSettings::yrot},  {143, 1, 300, &SaverSettings::yrots},
+    {138, 0, 360, &SaverSettings::zrot},  {145, 1, 300, &SaverSettings::zrots},
+    {147, 1, 1000, &SaverSettings::scale},
+};
+
+void SetLabelNumber(HWND dialog, int trackbarId, int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    SetDlgItemTextA(dialog, trackbarId - 1, text);
+}
+
+// The boxes are plain check boxes: the dialog flips them itself.
+void ToggleCheckBox(HWND dialog, int id) {
+    switch (IsDlgButtonChecked(dialog, id)) {
+        case BST_UNCHECKED: CheckDlgButton(dialog, id, BST_CHECKED); break;
+        case BST_CHECKED: CheckDlgButton(dialog, id, BST_UNCHECKED); break;
+        default: Trace("Box has an invalid value???"); break;
+    }
+}
+
+// A field follows its box only when the box is plainly checked or unchecked.
+void ReadCheckBox(HWND dialog, int id, int32_t& field) {
+    switch (IsDlgButtonChecked(dialog, id)) {
+        case BST_UNCHECKED: field = 0; break;
+        case BST_CHECKED: field = 1; break;
+        default: break;
+    }
+}
+
+// The caption labels (id 101) were laid out for one font's widths; where the font the
+// system gives for "MS Sans Serif" runs wider, a label would wrap its last word out of
+// sight. Such a label is widened to its text, as far as the next control beside it.
+constexpr int kCaptionLabelId = 101;
+
+bool IsOfClass(HWND control, const char* name) {
+    char className[32] = {};
+    GetClassNameA(control, className, sizeof className);
+    return !lstrcmpiA(className, name);
+}
+
+bool IsCaptionLabel(HWND control) {
+    return GetDlgCtrlID(control) == kCaptionLabelId && IsOfClass(control, "Static") &&
+           (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT;
+}
+
+bool IsGroupBox(HWND control) {
+    return IsOfClass(control, "Button") && (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+int TextWidth(HWND control) {
+    char text[128] = {};
+    GetWindowTextA(control, text, sizeof text);
+    RECT needed = {0, 0, 0, 0};
+    HDC dc = GetDC(control);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return needed.right;
+}
+
+RECT BoxInDialog(HWND dialog, HWND control) {
+    RECT box;
+    GetWindowRect(control, &box);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+    return box;
+}
+
+void FitCaptionLabels(HWND dialog) {
+    for (HWND label = GetWindow(dialog, GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
+        if (!IsCaptionLabel(label)) continue;
+        const RECT box = BoxInDialog(dialog, label);
+        const int needed = TextWidth(label);
+        if (needed <= box.right - box.left) continue;
+        // The nearest control to the right on the same line bounds it; group boxes
+        // surround the labels and do not.
+        int limit = box.left + needed + 2;  // room for the last glyph's overhang
+        for (HWND other = GetWindow(dialog, GW_CHILD); other; other = GetWindow(other, GW_HWNDNEXT)) {
+            if (other == label || IsGroupBox(other)) continue;
+            const RECT next = BoxInDialog(dialog, other);
+            if (next.left >= box.right && next.top < box.bottom && next.bottom > box.top && next.left - 2 < limit)
+                limit = next.left - 2;
+        }
+        if (limit > box.right)
+            SetWindowPos(label, nullptr, 0, 0, limit - box.left, box.bottom - box.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void OnCommand(HWND dialog, int id) {
+    switch (id) {
+        case IDOK:
+            Trace("User hit OK");
+            readDialogValues(dialog);
+            WriteToRegistry();  // a failed write is not reported; the dialog closes all the same
+            EndDialog(dialog, IDOK);
+            break;
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            break;
+        case kMotionBlurBox:
+            Trace("User hit the motion blur checkbox...");
+            ToggleCheckBox(dialog, kMotionBlurBox);
+            break;
+        case kLightingBox:
+            Trace("User hit the lighting checkbox...");
+            ToggleCheckBox(dialog, kLightingBox);
+            break;
+        case kDefaultButton:
+            Trace("User hit the DEFAULT button");
+            SetDefaults();
+            setDialogValues(dialog);
+            break;
+        case kHelpButton:
+            Trace("User hit the HELP button");
+            DialogBoxParamA(static_cast<HINSTANCE>(HostState.instance), MAKEINTRESOURCEA(kAboutDialogId),
+                            GetForegroundWindow(), ScreenSaverHelpDialog, 0);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+bool setDialogValues(HWND dialog) {
+    Trace("Setting values");
+    for (const Trackbar& trackbar : kTrackbars) {
+        const int value = Settings.*trackbar.field;
+        SendDlgItemMessageA(dialog, trackbar.id, TBM_SETRANGE, FALSE, MAKELPARAM(trackbar.minimum, trackbar.maximum));
+        SendDlgItemMessageA(dialog, trackbar.id, TBM_SETPOS, TRUE, value);
+        SendDlgItemMessageA(dialog, trackbar.id, TBM_SETLINESIZE, 0, 1);
+        SendDlgItemMessageA(dialog, trackbar.id, TBM_SETPAGESIZE, 0, 5);
+        SetLabelNumber(dialog, trackbar.id, value);
+    }
+    CheckDlgButton(dialog, kMotionBlurBox, Settings.blur == 1 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, kLightingBox, Settings.lighting == 1 ? BST_CHECKED : BST_UNCHECKED);
+    return true;
+}
+
+void readDialogValues(HWND dialog) {
+    for (const Trackbar& trackbar : kTrackbars) {
+        Settings.*trackbar.field = static_cast<int32_t>(SendDlgItemMessageA(dialog, trackbar.id, TBM_GETPOS, 0, 0));
+    }
+    ReadCheckBox(dialog, kMotionBlurBox, Settings.blur);
+    ReadCheckBox(dialog, kLightingBox, Settings.lighting);
+}
+
+bool updateTrackbarLabel(HWND dialog, HWND control) {
+    for (const Trackbar& trackbar : kTrackbars) {
+        if (control != GetDlgItem(dialog, trackbar.id)) continue;
+        SetLabelNumber(dialog, trackbar.id, static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0)));
+        if (trackbar.id == kXRotationSpeedTrackbar) Trace("Caught some xrotation speed input");
+        return true;
+    }
+    return false;
+}
+
+INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            InitCommonControls();
+            Trace("ScreenSaverConfigureDialog:\tCaught a WM_INITDIALOG signal");
+            FitCaptionLabels(dialog);
+            setDialogValues(dialog);
+            return TRUE;  // the dialog manager sets the focus
+        case WM_HSCROLL:
+            return updateTrackbarLabel(dialog, reinterpret_cast<HWND>(lParam));
+        case WM_COMMAND:
+            Trace("ScreenSaverConfigureDialog:\tCaught a WM_COMMAND signal");
+            OnCommand(dialog, LOWORD(wParam));
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+INT_PTR CALLBACK ScreenSaverHelpDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            InitCommonControls();
+            Trace("ScreenSaverHelpDialog:\tCaught a WM_INITDIALOG signal");
+            return TRUE;
+        case WM_COMMAND:  // OK, Enter and Esc
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        default:
+            return FALSE;
+    }
 }

@@ -1,0 +1,502 @@
+// The configuration and About dialogs in-process, from the real resource script: the
+// templates as built, and the dialog run modally the way the host runs it, driven by
+// a thread timer that plays one step per tick inside the modal loop.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/host_state.h"
+#include "host/trace.h"
+#include "host/win32_host.h"
+#include "scene/settings.h"
+#include "scene/win32_configure_dialog.h"
+
+namespace {
+
+// ---- The templates, read from the module's resources ----
+
+struct TemplateControl {
+    int id;
+    std::string className;
+    std::string text;
+    DWORD style;
+    short x, y, width, height;
+};
+
+struct DialogTemplate {
+    DWORD style = 0;
+    short width = 0, height = 0;
+    std::string caption, font;
+    int pointSize = 0;
+    std::vector<TemplateControl> controls;
+};
+
+// Reads a DLGTEMPLATE (the classic form windres writes), checking every read against
+// the resource's size.
+class TemplateReader {
+public:
+    TemplateReader(const BYTE* data, size_t size) : data_(data), size_(size) {}
+    bool ok() const { return ok_; }
+
+    WORD Word() {
+        if (offset_ + 2 > size_) return Fail();
+        WORD value = static_cast<WORD>(data_[offset_] | data_[offset_ + 1] << 8);
+        offset_ += 2;
+        return value;
+    }
+    DWORD Dword() {
+        DWORD low = Word();
+        return low | static_cast<DWORD>(Word()) << 16;
+    }
+    // A string or, after 0xFFFF, an ordinal shown as "#N".
+    std::string StringOrOrdinal() {
+        WORD first = Word();
+        if (first == 0xFFFF) return "#" + std::to_string(Word());
+        std::string text;
+        for (WORD c = first; ok_ && c != 0; c = Word()) text += static_cast<char>(c);
+        return text;
+    }
+    void AlignToDword() { offset_ = (offset_ + 3) & ~size_t{3}; }
+    void Skip(size_t bytes) { offset_ = offset_ + bytes <= size_ ? offset_ + bytes : (Fail(), size_); }
+
+private:
+    WORD Fail() {
+        ok_ = false;
+        return 0;
+    }
+    const BYTE* data_;
+    size_t size_;
+    size_t offset_ = 0;
+    bool ok_ = true;
+};
+
+std::string ClassName(const std::string& stored) {
+    if (stored == "#128") return "BUTTON";
+    if (stored == "#130") return "STATIC";
+    std::string upper = stored;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper == "MSCTLS_TRACKBAR32" ? "msctls_trackbar32" : stored;
+}
+
+DialogTemplate LoadTemplate(int id) {
+    DialogTemplate result;
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));  // RT_DIALOG
+    if (!found) return result;
+    const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+    TemplateReader reader(data, SizeofResource(nullptr, found));
+    result.style = reader.Dword();
+    reader.Dword();  // extended style
+    const int count = reader.Word();
+    reader.Word();  // x
+    reader.Word();  // y
+    result.width = static_cast<short>(reader.Word());
+    result.height = static_cast<short>(reader.Word());
+    reader.StringOrOrdinal();  // menu
+    reader.StringOrOrdinal();  // class
+    result.caption = reader.StringOrOrdinal();
+    if (result.style & DS_SETFONT) {
+        result.pointSize = reader.Word();
+        result.font = reader.StringOrOrdinal();
+    }
+    for (int i = 0; i < count && reader.ok(); ++i) {
+        reader.AlignToDword();
+        TemplateControl control;
+        control.style = reader.Dword();
+        reader.Dword();
+        control.x = static_cast<short>(reader.Word());
+        control.y = static_cast<short>(reader.Word());
+        control.width = static_cast<short>(reader.Word());
+        control.height = static_cast<short>(reader.Word());
+        control.id = reader.Word();
+        control.className = ClassName(reader.StringOrOrdinal());
+        control.text = reader.StringOrOrdinal();
+        reader.Skip(reader.Word());  // creation data
+        result.controls.push_back(control);
+    }
+    EXPECT_TRUE(reader.ok()) << "template " << id << " ends early";
+    return result;
+}
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kTrackbar = TBS_HORZ | TBS_BOTH | TBS_NOTICKS | WS_TABSTOP | kChild;
+constexpr DWORD kCaption = SS_LEFT | WS_GROUP | kChild;
+constexpr DWORD kValue = SS_RIGHT | WS_GROUP | kChild;
+constexpr DWORD kButton = WS_TABSTOP | kChild;
+const char* const kTrackbarClass = "msctls_trackbar32";
+
+void ExpectControls(const std::vector<TemplateControl>& actual, const std::vector<TemplateControl>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const TemplateControl& a = actual[i];
+        const TemplateControl& e = expected[i];
+        SCOPED_TRACE("control " + std::to_string(i) + " \"" + e.text + "\"");
+        EXPECT_EQ(a.id, e.id);
+        EXPECT_EQ(a.className, e.className);
+        EXPECT_EQ(a.text, e.text);
+        EXPECT_EQ(a.style, e.style);
+        EXPECT_EQ(std::vector<short>({a.x, a.y, a.width, a.height}),
+                  std::vector<short>({e.x, e.y, e.width, e.height}));
+    }
+}
+
+TEST(DialogTemplates, ConfigurationDialogIsBuiltAsDesigned) {
+    DialogTemplate dialog = LoadTemplate(7001);
+    EXPECT_EQ(dialog.caption, "Quillet Screensaver Config");
+    EXPECT_EQ(dialog.style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
+    EXPECT_EQ(dialog.font, "MS Sans Serif");
+    EXPECT_EQ(dialog.pointSize, 8);
+    EXPECT_EQ(dialog.width, 522);
+    EXPECT_EQ(dialog.height, 198);
+    ExpectControls(dialog.controls, {
+        {101, "STATIC", "#502", SS_BITMAP | kChild, 5, 5, 187, 51},
+        {120, "BUTTON", "Centering", BS_GROUPBOX | kChild, 5, 60, 188, 111},
+        {101, "STATIC", "Offset X Axis (degrees)", kCaption, 15, 80, 73, 8},
+        {121, "STATIC", "XOFF", kValue, 160, 80, 25, 8},
+        {122, kTrackbarClass, "X Offset", kTrackbar, 10, 90, 180, 14},
+        {101, "STATIC", "Offset Y Axis (degrees)", kCaption, 15, 110, 74, 8},
+        {123, "STATIC", "YOFF", kValue, 160, 110, 25, 8},
+        {124, kTrackbarClass, "Y Offset", kTrackbar, 10, 120, 180, 14},
+        {101, "STATIC", "Offset Z Axis (degrees)", kCaption, 15, 140, 93, 8},
+        {125, "STATIC", "ZOFF", kValue, 160, 140, 25, 8},
+        {126, kTrackbarClass, "Z Offset", kTrackbar, 10, 150, 180, 14},
+        {130, "BUTTON", "Movement", BS_GROUPBOX | kChild, 200, 5, 318, 189},
+        {101, "STATIC", "Movement Speed", kCaption, 210, 20, 75, 8},
+        {131, "STATIC", "VEL", kValue, 355, 20, 25, 8},
+        {132, kTrackbarClass, "Movement Speed", kTrackbar, 205, 30, 180, 14},
+        {148, "BUTTON", "Motion Blur", BS_CHECKBOX | kButton, 395, 20, 75, 8},
+        {149, "BUTTON", "Lighting", BS_CHECKBOX | kButton, 395, 32, 75, 8},
+        {101, "STATIC", "Rotate X Axis (degrees)", kCaption, 210, 50, 75, 8},
+        {133, "STATIC", "XROT", kValue, 355, 50, 25, 8},
+        {134, kTrackbarClass, "X Rotation", kTrackbar, 205, 60, 180, 14},
+        {101, "STATIC", "Rotate X Axis (speed)", kCaption, 395, 50, 75, 8},
+        {140, "STATIC", "XROTS", kValue, 485, 50, 25, 8},
+        {141, kTrackbarClass, "X Rotation Speed", kTrackbar, 390, 60, 125, 14},
+        {101, "STATIC", "Rotate Y Axis (degrees)", kCaption, 210, 80, 75, 8},
+        {135, "STATIC", "YROT", kValue, 355, 80, 25, 8},
+        {136, kTrackbarClass, "Y Rotation", kTrackbar, 205, 95, 180, 14},
+        {101, "STATIC", "Rotate Y Axis (speed)", kCaption, 395, 80, 75, 8},
+        {142, "STATIC", "YROTS", kValue, 485, 80, 25, 8},
+        {143, kTrackbarClass, "Y Rotation Speed", kTrackbar, 390, 95, 125, 14},
+        {101, "STATIC", "Rotate Z Axis (degrees)", kCaption, 210, 115, 77, 8},
+        {137, "STATIC", "ZROT", kValue, 355, 115, 25, 8},
+        {138, kTrackbarClass, "Z Rotation", kTrackbar, 205, 130, 180, 14},
+        {101, "STATIC", "Rotate Z Axis (speed)", kCaption, 395, 115, 75, 8},
+        {144, "STATIC", "ZROTS", kValue, 485, 115, 25, 8},
+        {145, kTrackbarClass, "Z Rotation Speed", kTrackbar, 390, 130, 125, 14},
+        {101, "STATIC", "Scale", kCaption, 210, 150, 77, 8},
+        {146, "STATIC", "SCALE", kValue, 355, 150, 25, 8},
+        {147, kTrackbarClass, "Scale", kTrackbar, 205, 165, 180, 14},
+        {1, "BUTTON", "OK", BS_DEFPUSHBUTTON | kButton, 5, 178, 50, 14},
+        {2, "BUTTON", "Cancel", BS_PUSHBUTTON | kButton, 60, 178, 50, 14},
+        {150, "BUTTON", "Default", BS_PUSHBUTTON | kButton, 115, 178, 50, 14},
+        {151, "BUTTON", "?", BS_PUSHBUTTON | kButton, 170, 178, 23, 14},
+    });
+}
+
+TEST(DialogTemplates, AboutDialogHasNoSystemMenuAndFourLines) {
+    DialogTemplate dialog = LoadTemplate(kAboutDialogId);
+    EXPECT_EQ(dialog.caption, "About");
+    EXPECT_EQ(dialog.style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT));
+    EXPECT_EQ(dialog.font, "MS Sans Serif");
+    EXPECT_EQ(dialog.pointSize, 8);
+    EXPECT_EQ(dialog.width, 198);
+    EXPECT_EQ(dialog.height, 150);
+    ASSERT_EQ(dialog.controls.size(), 3u);
+    ExpectControls({dialog.controls[0], dialog.controls[2]}, {
+        {101, "STATIC", "#502", SS_BITMAP | kChild, 5, 5, 187, 51},
+        {1, "BUTTON", "OK", BS_DEFPUSHBUTTON | kButton, 77, 130, 45, 14},
+    });
+    const TemplateControl& lines = dialog.controls[1];
+    EXPECT_EQ(lines.id, 504);
+    EXPECT_EQ(lines.className, "STATIC");
+    EXPECT_EQ(lines.text, "\nVelmora Lodge Screensaver\n\n2026");
+    // The four lines fit between the banner and the button.
+    EXPECT_GE(lines.y, 5 + 51);
+    EXPECT_LE(lines.y + lines.height, 130);
+}
+
+// ---- The dialog at work ----
+
+// Plays its steps inside the modal loop of the dialog, one per timer tick. A step that
+// opens the About box runs the next steps from within the About box's loop.
+struct DialogScript {
+    std::vector<std::function<void()>> steps;
+    size_t next = 0;
+    int idleTicks = 0;
+};
+DialogScript* Script;
+
+HWND FindDialog(const char* caption) { return FindWindowA("#32770", caption); }
+HWND ConfigDialog() { return FindDialog("Quillet Screensaver Config"); }
+
+void CALLBACK PlayNextStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (Script->next < Script->steps.size()) {
+        Script->steps[Script->next++]();
+    } else if (++Script->idleTicks > 100) {
+        // The script ended without closing the dialog: close it with a code no button gives.
+        if (HWND about = FindDialog("About")) EndDialog(about, 77);
+        if (HWND dialog = ConfigDialog()) EndDialog(dialog, 99);
+    }
+}
+
+int RunDialog(std::vector<std::function<void()>> steps) {
+    DialogScript script{std::move(steps)};
+    Script = &script;
+    UINT_PTR timer = SetTimer(nullptr, 0, 15, PlayNextStep);
+    int result = ShowConfigDialog(nullptr);
+    KillTimer(nullptr, timer);
+    Script = nullptr;
+    EXPECT_EQ(script.next, script.steps.size()) << "steps left unplayed";
+    return result;
+}
+
+int Position(int trackbar) { return static_cast<int>(SendDlgItemMessageA(ConfigDialog(), trackbar, TBM_GETPOS, 0, 0)); }
+std::string Text(HWND dialog, int id) {
+    char text[128] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+std::string Label(int trackbar) { return Text(ConfigDialog(), trackbar - 1); }
+bool Checked(int box) { return IsDlgButtonChecked(ConfigDialog(), box) == BST_CHECKED; }
+void Click(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0); }
+void Click(int id) { Click(ConfigDialog(), id); }
+void Key(int trackbar, WPARAM key) {
+    SendDlgItemMessageA(ConfigDialog(), trackbar, WM_KEYDOWN, key, 0);
+    SendDlgItemMessageA(ConfigDialog(), trackbar, WM_KEYUP, key, 0);
+}
+
+std::map<std::string, DWORD> StoredValues() {
+    std::map<std::string, DWORD> values;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+    char name[64];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = sizeof name, data = 0, dataSize = sizeof data;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        values[name] = data;
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+void Store(const std::map<std::string, DWORD>& values) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    for (const auto& [name, value] : values)
+        RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+const std::map<std::string, DWORD> kDefaults = {
+    {"xoff", 134}, {"yoff", 0},  {"zoff", 0},   {"vel", 20},    {"xrot", 0},   {"xrots", 1},    {"yrot", 0},
+    {"yrots", 1},  {"zrot", 360}, {"zrots", 20}, {"scale", 100}, {"blur", 0},  {"lighting", 0},
+};
+
+std::vector<std::string> Traces;
+void KeepTrace(const char* message) { Traces.emplace_back(message); }
+
+class ConfigureDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HostState.instance = GetModuleHandleA(nullptr);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);
+        previousSink = SetTraceSink(KeepTrace);
+    }
+    void TearDown() override {
+        SetTraceSink(previousSink);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);
+    }
+    // As at process start: the defaults overlaid by the stored values.
+    void Start(const std::map<std::string, DWORD>& stored) {
+        Store(stored);
+        SetDefaults();
+        ReadFromRegistry();
+        Traces.clear();
+    }
+    TraceSink previousSink = nullptr;
+};
+
+TEST_F(ConfigureDialog, StoredValuesOutsideTheRangesShowClampedAndOkStoresThePositions) {
+    Start({{"xoff", 400}, {"scale", 0}, {"xrots", 0}, {"blur", 2}, {"lighting", 1}});
+    int result = RunDialog({
+        [] {
+            EXPECT_EQ(Position(122), 359);
+            EXPECT_EQ(Label(122), "400") << "the label shows the stored number";
+            EXPECT_EQ(Position(147), 1);
+            EXPECT_EQ(Label(147), "0");
+            EXPECT_EQ(Position(141), 1);
+            EXPECT_EQ(Position(145), 20);
+            EXPECT_EQ(Label(145), "20");
+            EXPECT_EQ(Position(138), 360);
+            EXPECT_FALSE(Checked(148)) << "blur 2 is not exactly 1";
+            EXPECT_TRUE(Checked(149));
+        },
+        [] { Click(IDOK); },
+    });
+    EXPECT_EQ(result, IDOK);
+    std::map<std::string, DWORD> expected = kDefaults;
+    expected["xoff"] = 359;
+    expected["scale"] = 1;
+    expected["xrots"] = 1;
+    expected["lighting"] = 1;
+    EXPECT_EQ(StoredValues(), expected);
+    EXPECT_EQ(Settings.xoff, 359);
+    EXPECT_EQ(Settings.blur, 0);
+    const std::vector<std::string> opening = {"ScreenSaverConfigureDialog:\tCaught a WM_INITDIALOG signal",
+                                              "Setting values"};
+    ASSERT_GE(Traces.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(Traces.begin(), Traces.begin() + 2), opening);
+    EXPECT_NE(std::find(Traces.begin(), Traces.end(), "User hit OK"), Traces.end());
+}
+
+TEST_F(ConfigureDialog, DefaultThenCancelLeavesTheRegistryAsItWas) {
+    const std::map<std::string, DWORD> stored = {{"vel", 77}, {"zrot", 90}, {"blur", 1}};
+    Start(stored);
+    int result = RunDialog({
+        [] {
+            EXPECT_EQ(Position(132), 77);
+            EXPECT_TRUE(Checked(148));
+        },
+        [] { Click(150); },
+        [] {
+            EXPECT_EQ(Position(132), 20);
+            EXPECT_EQ(Label(132), "20");
+            EXPECT_EQ(Position(138), 360);
+            EXPECT_EQ(Position(122), 134);
+            EXPECT_FALSE(Checked(148));
+        },
+        [] { Click(IDCANCEL); },
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(StoredValues(), stored);
+    EXPECT_NE(std::find(Traces.begin(), Traces.end(), "User hit the DEFAULT button"), Traces.end());
+}
+
+TEST_F(ConfigureDialog, DefaultThenOkStoresExactlyTheDefaults) {
+    Start({{"xoff", 5}, {"yoff", 6}, {"zoff", 7}, {"vel", 8}, {"xrot", 9}, {"xrots", 10}, {"yrot", 11},
+           {"yrots", 12}, {"zrot", 13}, {"zrots", 14}, {"scale", 15}, {"blur", 1}, {"lighting", 1}});
+    int result = RunDialog({[] { Click(150); }, [] { Click(IDOK); }});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(StoredValues(), kDefaults);
+}
+
+TEST_F(ConfigureDialog, ArrowKeysStepByOneAndPageKeysByFiveWithTheLabelFollowing) {
+    Start({});
+    int result = RunDialog({
+        [] {
+            Key(132, VK_RIGHT);
+            EXPECT_EQ(Position(132), 21);
+            EXPECT_EQ(Label(132), "21");
+            Key(132, VK_NEXT);
+            EXPECT_EQ(Position(132), 26);
+            EXPECT_EQ(Label(132), "26");
+            Key(132, VK_LEFT);
+            EXPECT_EQ(Label(132), "25");
+            Key(132, VK_PRIOR);
+            EXPECT_EQ(Label(132), "20");
+            Key(141, VK_PRIOR);  // X Rotation Speed starts at its lower end
+            EXPECT_EQ(Label(141), "1");
+            Key(141, VK_NEXT);
+            EXPECT_EQ(Label(141), "6");
+            Key(147, VK_NEXT);
+            EXPECT_EQ(Label(147), "105");
+            EXPECT_EQ(Settings.vel, 20) << "nothing changes before OK";
+            EXPECT_EQ(Settings.scale, 100);
+        },
+        [] { Click(IDOK); },
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(Settings.xrots, 6);
+    EXPECT_EQ(Settings.scale, 105);
+    EXPECT_EQ(StoredValues().at("xrots"), 6u);
+    EXPECT_NE(std::find(Traces.begin(), Traces.end(), "Caught some xrotation speed input"), Traces.end());
+}
+
+TEST_F(ConfigureDialog, ClickingACheckBoxTwiceRestoresItWithoutTouchingTheSettings) {
+    Start({{"lighting", 1}});
+    int result = RunDialog({
+        [] {
+            for (int box : {148, 149}) {
+                const bool before = Checked(box);
+                Click(box);
+                EXPECT_NE(Checked(box), before) << box;
+                EXPECT_EQ(Settings.blur, 0);
+                EXPECT_EQ(Settings.lighting, 1);
+                Click(box);
+                EXPECT_EQ(Checked(box), before) << box;
+            }
+            EXPECT_EQ(StoredValues(), (std::map<std::string, DWORD>{{"lighting", 1}}));
+        },
+        [] { Click(IDCANCEL); },
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(std::count(Traces.begin(), Traces.end(), "User hit the motion blur checkbox..."), 2);
+    EXPECT_EQ(std::count(Traces.begin(), Traces.end(), "User hit the lighting checkbox..."), 2);
+}
+
+TEST_F(ConfigureDialog, OnlyTheElevenTrackbarsUpdateALabel) {
+    Start({});
+    int result = RunDialog({
+        [] {
+            HWND dialog = ConfigDialog();
+            EXPECT_FALSE(updateTrackbarLabel(dialog, GetDlgItem(dialog, IDOK)));
+            EXPECT_FALSE(updateTrackbarLabel(dialog, nullptr));
+            SendDlgItemMessageA(dialog, 126, TBM_SETPOS, TRUE, 42);  // no notification: label unchanged
+            EXPECT_EQ(Label(126), "0");
+            EXPECT_TRUE(updateTrackbarLabel(dialog, GetDlgItem(dialog, 126)));
+            EXPECT_EQ(Label(126), "42");
+        },
+        [] { Click(IDCANCEL); },
+    });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(ConfigureDialog, AboutClosesWithOkEnterOrEscAndLeavesThePendingValues) {
+    Start({});
+    auto expectAboutOpen = [] {
+        HWND about = FindDialog("About");
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(Text(about, 504), "\nVelmora Lodge Screensaver\n\n2026");
+        EXPECT_FALSE(GetWindowLongA(about, GWL_STYLE) & WS_SYSMENU);
+    };
+    int result = RunDialog({
+        [] {
+            Key(122, VK_RIGHT);
+            Click(148);
+        },
+        [] { Click(151); },  // opens About; the next steps play inside its loop
+        expectAboutOpen,
+        [] { Click(FindDialog("About"), IDOK); },
+        [] { EXPECT_EQ(FindDialog("About"), nullptr); },
+        [] { Click(151); },
+        expectAboutOpen,
+        [] { PostMessageA(GetDlgItem(FindDialog("About"), IDOK), WM_KEYDOWN, VK_RETURN, 0); },
+        [] { EXPECT_EQ(FindDialog("About"), nullptr); },
+        [] { Click(151); },
+        expectAboutOpen,
+        [] { PostMessageA(GetDlgItem(FindDialog("About"), IDOK), WM_KEYDOWN, VK_ESCAPE, 0); },
+        [] {
+            EXPECT_EQ(FindDialog("About"), nullptr);
+            EXPECT_EQ(Position(122), 135);
+            EXPECT_EQ(Label(122), "135");
+            EXPECT_TRUE(Checked(148));
+        },
+        [] { Click(IDOK); },
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(StoredValues().at("xoff"), 135u);
+    EXPECT_EQ(StoredValues().at("blur"), 1u);
+    EXPECT_EQ(std::count(Traces.begin(), Traces.end(), "ScreenSaverHelpDialog:\tCaught a WM_INITDIALOG signal"), 3);
+}
+
+}  // namespace
