@@ -151,6 +151,19 @@ class Saver:
         subprocess.run([self.wine, "reg", "add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD",
                         "/d", str(value), "/f"], capture_output=True, check=True, timeout=60)
 
+    def reg_values(self) -> dict:
+        """The DWORD values under the settings key; None when the key is missing."""
+        result = subprocess.run([self.wine, "reg", "query", SETTINGS_KEY], capture_output=True, text=True,
+                                timeout=60)
+        if result.returncode != 0:
+            return None
+        values = {}
+        for line in result.stdout.splitlines():
+            parts = line.split()
+            if len(parts) == 3 and parts[1] == "REG_DWORD":
+                values[parts[0]] = int(parts[2], 16)
+        return values
+
     def reg_delete_key(self):
         subprocess.run([self.wine, "reg", "delete", SETTINGS_KEY, "/f"], capture_output=True, timeout=60)
 

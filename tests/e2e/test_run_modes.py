@@ -12,14 +12,6 @@ def test_unusable_command_lines_end_with_minus_one(saver, args):
     assert report.get("exit_hex") == MINUS_ONE, report
 
 
-@pytest.mark.parametrize("args", [[], ["/c"], ["-C:1234"], ["//", "-"]],
-                         ids=["empty", "c", "c-with-handle", "separators-only"])
-def test_configuration_modes_end_with_the_dialog_result(saver, args):
-    # No dialog template exists yet, so the platform's modal call fails with -1.
-    report = saver.run(*args)
-    assert report.get("exit_hex") == MINUS_ONE, report
-
-
 @pytest.mark.parametrize("args", [["/p"], ["/p:1234"], ["/p", "0"], ["/p", "12345"]],
                          ids=["bare", "colon", "zero", "no-such-window"])
 def test_preview_without_a_usable_parent_ends_with_minus_one(saver, args):

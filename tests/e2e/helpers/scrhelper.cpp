@@ -7,6 +7,7 @@
 //   scrhelper preview TIMEOUT_MS HOLD_MS SCR [ARGS_BEFORE_HANDLE]
 //   scrhelper find CLASS TITLE
 //   scrhelper post CLASS TITLE MESSAGE WPARAM LPARAM
+//   scrhelper controls TITLE     (the child controls of the dialog titled TITLE)
 //
 // Results are printed as "key=value" lines.
 #include <windows.h>
@@ -156,6 +157,54 @@ static int Post(int argc, char** argv) {
     return 0;
 }
 
+// One line a child control of a dialog: "control.N=id|class|left|top|right|bottom|
+// text width|text height|text", the rectangle on the screen and the size its text needs
+// in the dialog's font (line breaks shown as \\n).
+static BOOL CALLBACK ReportControl(HWND control, LPARAM counter) {
+    int& index = *reinterpret_cast<int*>(counter);
+    char className[64] = {}, text[256] = {};
+    GetClassNameA(control, className, sizeof className);
+    // A picture control's text is its resource ordinal, not text.
+    const bool picture = (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP &&
+                         !lstrcmpiA(className, "Static");
+    if (!picture) GetWindowTextA(control, text, sizeof text);
+    RECT box;
+    GetWindowRect(control, &box);
+    // The dialog's own font handle belongs to its process, so the same font is made
+    // here the way the dialog manager makes it: the template's face at 8 points.
+    RECT needed = {0, 0, 0, 0};
+    HDC dc = GetDC(control);
+    LOGFONTA face = {};
+    face.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    face.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyA(face.lfFaceName, "MS Sans Serif");
+    HFONT font = CreateFontIndirectA(&face);
+    HGDIOBJ previous = SelectObject(dc, font);
+    if (text[0]) DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_NOPREFIX);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    ReleaseDC(control, dc);
+    std::string shown;
+    for (const char* c = text; *c; ++c) shown += *c == '\n' ? std::string("\\n") : std::string(1, *c);
+    std::printf("control.%d=%d|%s|%ld|%ld|%ld|%ld|%ld|%ld|%s\n", index++, GetDlgCtrlID(control), className,
+                box.left, box.top, box.right, box.bottom, needed.right, needed.bottom, shown.c_str());
+    return TRUE;
+}
+
+static int Controls(int argc, char** argv) {
+    if (argc < 3) return 2;
+    HWND dialog = FindWindowA("#32770", argv[2]);
+    std::printf("found=%d\n", dialog ? 1 : 0);
+    if (!dialog) return 0;
+    RECT box;
+    GetWindowRect(dialog, &box);
+    std::printf("dialog=%ld|%ld|%ld|%ld\n", box.left, box.top, box.right, box.bottom);
+    int index = 0;
+    EnumChildWindows(dialog, ReportControl, reinterpret_cast<LPARAM>(&index));
+    std::printf("controls=%d\n", index);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
     if (argc >= 2) {
@@ -164,7 +213,8 @@ int main(int argc, char** argv) {
         if (!std::strcmp(argv[1], "preview")) return Preview(argc, argv);
         if (!std::strcmp(argv[1], "find")) return Find(argc, argv);
         if (!std::strcmp(argv[1], "post")) return Post(argc, argv);
+        if (!std::strcmp(argv[1], "controls")) return Controls(argc, argv);
     }
-    std::fprintf(stderr, "usage: scrhelper run|preview|find|post ...\n");
+    std::fprintf(stderr, "usage: scrhelper run|runenv|preview|find|post|controls ...\n");
     return 2;
 }
