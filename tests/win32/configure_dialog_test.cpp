@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -497,6 +499,49 @@ TEST_F(ConfigureDialog, AboutClosesWithOkEnterOrEscAndLeavesThePendingValues) {
     EXPECT_EQ(StoredValues().at("xoff"), 135u);
     EXPECT_EQ(StoredValues().at("blur"), 1u);
     EXPECT_EQ(std::count(Traces.begin(), Traces.end(), "ScreenSaverHelpDialog:\tCaught a WM_INITDIALOG signal"), 3);
+}
+
+// Each trackbar: its id, its range and the value it edits.
+struct TrackbarRange {
+    int id;
+    int minimum, maximum;
+    const char* value;
+};
+constexpr TrackbarRange kTrackbarRanges[] = {
+    {122, 0, 359, "xoff"}, {124, 0, 359, "yoff"},   {126, 0, 359, "zoff"},   {132, 0, 100, "vel"},
+    {134, 0, 360, "xrot"}, {141, 1, 300, "xrots"},  {136, 0, 360, "yrot"},   {143, 1, 300, "yrots"},
+    {138, 0, 360, "zrot"}, {145, 1, 300, "zrots"},  {147, 1, 1000, "scale"},
+};
+
+TEST_F(ConfigureDialog, ValuesAtTheEndsOfTheirTypeShowClampedAndAreSavedClamped) {
+    for (int32_t value : {0, -1, INT_MIN, INT_MAX}) {
+        SCOPED_TRACE(value);
+        std::map<std::string, DWORD> stored;
+        for (const auto& [name, unused] : kDefaults) stored[name] = static_cast<DWORD>(value);
+        Start(stored);
+        int result = RunDialog({
+            [value] {
+                for (const TrackbarRange& trackbar : kTrackbarRanges) {
+                    const int shown = value < trackbar.minimum ? trackbar.minimum
+                                      : value > trackbar.maximum ? trackbar.maximum : value;
+                    EXPECT_EQ(Position(trackbar.id), shown) << trackbar.value;
+                    EXPECT_EQ(Label(trackbar.id), std::to_string(value)) << trackbar.value;
+                }
+                EXPECT_FALSE(Checked(148));
+                EXPECT_FALSE(Checked(149));
+            },
+            [] { Click(IDOK); },
+        });
+        EXPECT_EQ(result, IDOK);
+        std::map<std::string, DWORD> saved = StoredValues();
+        for (const TrackbarRange& trackbar : kTrackbarRanges) {
+            const int64_t clamped = std::min<int64_t>(std::max<int64_t>(value, trackbar.minimum), trackbar.maximum);
+            EXPECT_EQ(saved[trackbar.value], static_cast<DWORD>(clamped)) << trackbar.value;
+        }
+        EXPECT_EQ(saved["blur"], 0u);
+        EXPECT_EQ(saved["lighting"], 0u);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);
+    }
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
 #include "host/host_state.h"
 #include "host/win32_host.h"
 #include "scene/saver_state.h"
@@ -67,6 +71,33 @@ TEST_F(SaverApplication, IdleMeasuresTimeButDrawsNothingWhileBlocked) {
         *const_cast<int32_t*>(flag) = 0;
         SaverIdle();
         EXPECT_NE(SaverState.scene->angleZ(), angle) << "a frame was drawn";
+    }
+}
+
+TEST_F(SaverApplication, StoredValuesAtTheEndsOfTheirTypeRunThreeHundredFrames) {
+    const char* const names[] = {"xoff", "yoff", "zoff", "vel",   "xrot",  "xrots",   "yrot",
+                                 "yrots", "zrot", "zrots", "scale", "blur", "lighting"};
+    for (int32_t value : {0, -1, INT_MIN, INT_MAX}) {
+        SCOPED_TRACE(value);
+        DestroyWindow(window);
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        for (const char* name : names)
+            RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegCloseKey(key);
+        // A small window: the trail's accumulation buffer is drawn in software here.
+        window = CreateWindowExA(0, kSaverClassName, "app test", WS_POPUP | WS_VISIBLE, 0, 0, 160, 100, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+        ASSERT_NE(SaverState.scene, nullptr);
+        EXPECT_EQ(Settings.scale, value);
+        for (int frame = 0; frame < 300; ++frame) SaverIdle();
+        const Scene& scene = *SaverState.scene;
+        for (float coordinate : {scene.position.x, scene.position.y, scene.angle.x, scene.angle.y, scene.angle.z})
+            EXPECT_TRUE(std::isfinite(coordinate)) << coordinate;
+        RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);
     }
 }
 

@@ -1,0 +1,163 @@
+// Settings a hand-edited registry can hold at the ends of their type: each value alone
+// and all of them together at 0, -1, INT_MIN and INT_MAX. The scene's own arithmetic
+// runs under floating-point traps, and 300 frames are drawn, blur and text included.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <float.h>
+#else
+#include <fenv.h>
+#endif
+
+#include "host/host_state.h"
+#include "scene/frame.h"
+#include "scene/gl.h"
+#include "scene/saver_state.h"
+#include "scene/scene.h"
+#include "scene/scene_view.h"
+#include "scene/settings.h"
+#include "tests/unit/gl_test_context.h"
+
+namespace {
+
+// Invalid operations, division by zero and overflow stop the process while it lives.
+class FloatingPointTraps {
+public:
+#if defined(_WIN32)
+    FloatingPointTraps() {
+        _controlfp_s(&saved, 0, 0);
+        _clearfp();
+        unsigned int unused;
+        _controlfp_s(&unused, saved & ~static_cast<unsigned>(_EM_INVALID | _EM_ZERODIVIDE | _EM_OVERFLOW), _MCW_EM);
+    }
+    ~FloatingPointTraps() {
+        _clearfp();
+        unsigned int unused;
+        _controlfp_s(&unused, saved, _MCW_EM);
+    }
+
+private:
+    unsigned int saved = 0;
+#else
+    FloatingPointTraps() : saved(fegetexcept()) {
+        feclearexcept(FE_ALL_EXCEPT);
+        feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+    }
+    ~FloatingPointTraps() {
+        fedisableexcept(FE_ALL_EXCEPT);
+        feclearexcept(FE_ALL_EXCEPT);
+        feenableexcept(saved);
+    }
+
+private:
+    int saved;
+#endif
+};
+
+struct Field {
+    const char* name;
+    int32_t SaverSettings::*member;
+};
+
+constexpr Field kFields[] = {
+    {"xoff", &SaverSettings::xoff},   {"yoff", &SaverSettings::yoff},   {"zoff", &SaverSettings::zoff},
+    {"vel", &SaverSettings::vel},     {"xrot", &SaverSettings::xrot},   {"xrots", &SaverSettings::xrots},
+    {"yrot", &SaverSettings::yrot},   {"yrots", &SaverSettings::yrots}, {"zrot", &SaverSettings::zrot},
+    {"zrots", &SaverSettings::zrots}, {"scale", &SaverSettings::scale}, {"blur", &SaverSettings::blur},
+    {"lighting", &SaverSettings::lighting},
+};
+
+constexpr int32_t kHostileValues[] = {0, -1, INT_MIN, INT_MAX};
+
+// One case: a name for the failure message and the settings it runs with.
+struct HostileCase {
+    std::string name;
+    SaverSettings settings;
+};
+
+std::vector<HostileCase> HostileCases() {
+    std::vector<HostileCase> cases;
+    for (int32_t value : kHostileValues) {
+        SetDefaults();
+        std::strcpy(Settings.modelPath, "no-model.none");  // the cube: the settings are what is tried here
+        const SaverSettings defaults = Settings;
+        for (const Field& field : kFields) {
+            HostileCase one{std::string(field.name) + " = " + std::to_string(value), defaults};
+            one.settings.*field.member = value;
+            cases.push_back(one);
+        }
+        HostileCase all{"every value = " + std::to_string(value), defaults};
+        for (const Field& field : kFields) all.settings.*field.member = value;
+        cases.push_back(all);
+    }
+    return cases;
+}
+
+bool Finite(const Scene& scene) {
+    const float values[] = {scene.position.x, scene.position.y, scene.position.z, scene.velocity[0],
+                            scene.velocity[1], scene.angle.x,   scene.angle.y,    scene.angle.z};
+    for (float value : values)
+        if (!std::isfinite(value)) return false;
+    return true;
+}
+
+TEST(HostileSettings, SceneMotionStaysFiniteWithoutAFloatingPointTrap) {
+    SaverState.halfWidth = 512;
+    SaverState.halfHeight = 384;
+    for (const HostileCase& hostile : HostileCases()) {
+        Settings = hostile.settings;
+        std::srand(7);
+        Scene* scene = new Scene();
+        {
+            FloatingPointTraps traps;
+            for (int frame = 0; frame < 300; ++frame) scene->Update();
+        }
+        EXPECT_TRUE(Finite(*scene)) << hostile.name;
+        delete scene;
+    }
+}
+
+TEST(HostileSettings, ThreeHundredFramesAreDrawnWithEveryValue) {
+    GlTestContext gl(96, 64);
+    if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
+    SaverState.halfWidth = 48;
+    SaverState.halfHeight = 32;
+    SaverState.aspectRatio = 1.5f;
+    HostState.showFrameRate = 1;
+    // Without an accumulation buffer (a headless context may have none) the trail's
+    // glAccum calls report an error and draw nothing; the saver asks for one.
+    GLint accumulationBits = 0;
+    glGetIntegerv(GL_ACCUM_RED_BITS, &accumulationBits);
+    for (const HostileCase& hostile : HostileCases()) {
+        Settings = hostile.settings;
+        std::srand(7);
+        SetUpSceneView(0, 0, gl.width, gl.height);
+        if (Settings.lighting) SetUpLighting();
+        else glDisable(GL_LIGHTING);
+        SaverState.scene = new Scene();
+        SaverState.scene->LoadModel();
+        SaverState.frameSeconds = 0.01f;
+        SaverState.fpsSeconds = 0.0f;
+        SaverState.fpsFrames = 0;
+        for (int frame = 0; frame < 300; ++frame) DrawFrame();
+        const GLenum error = glGetError();
+        if (accumulationBits > 0 || !Settings.blur) {
+            EXPECT_EQ(error, static_cast<GLenum>(GL_NO_ERROR)) << hostile.name;
+        }
+        EXPECT_TRUE(Finite(*SaverState.scene)) << hostile.name;
+        EXPECT_FALSE(SaverState.fpsText.empty()) << hostile.name << ": the frame-rate text was made";
+        delete SaverState.scene;
+        SaverState.scene = nullptr;
+    }
+    HostState.showFrameRate = 0;
+    glDisable(GL_LIGHTING);
+}
+
+}  // namespace
