@@ -5,6 +5,7 @@
 
 #include "host/message_box.h"
 #include "host/trace.h"
+#include "models/texture_size.h"
 
 void ShowJpegMessage(j_common_ptr cinfo) {
     char text[JMSG_LENGTH_MAX];
@@ -66,10 +67,12 @@ bool JpegReader::QuerySize(const char* path, int* width, int* height) {
     }
     StartRgb(d);
     bool rgb = d.cinfo.output_components == 3;
+    bool accepted = IsAcceptedTextureSize(d.cinfo.output_width, d.cinfo.output_height);
+    if (!accepted) TraceF("Texture of %ux%u pixels is too large", d.cinfo.output_width, d.cinfo.output_height);
     *width = static_cast<int>(d.cinfo.output_width);
     *height = static_cast<int>(d.cinfo.output_height);
     Release(d);
-    return rgb;
+    return rgb && accepted;
 }
 
 bool JpegReader::Decode(const char* path, uint8_t* destination, size_t capacity) {
@@ -89,7 +92,8 @@ bool JpegReader::Decode(const char* path, uint8_t* destination, size_t capacity)
     size_t height = d.cinfo.output_height;
     size_t rowBytes = width * 3;
     // Three samples a pixel, and every row inside the destination.
-    if (d.cinfo.output_components != 3 || !destination || height == 0 || rowBytes > capacity / height) {
+    if (d.cinfo.output_components != 3 || !destination || !IsAcceptedTextureSize(width, height) ||
+        rowBytes > capacity / height) {
         Release(d);
         return false;
     }

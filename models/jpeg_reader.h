@@ -25,7 +25,8 @@ void ShowJpegMessage(j_common_ptr cinfo);
 class JpegReader {
 public:
     // The size of the image that Decode delivers. False when the file does not
-    // open or is not a JPEG image libjpeg can turn into RGB.
+    // open, is not a JPEG image libjpeg can turn into RGB, or announces a picture
+    // larger than kMaxTextureSide on a side.
     bool QuerySize(const char* path, int* width, int* height);
     // Decodes the file into destination, capacity bytes long, which must hold
     // width x height x 3 bytes of the image; RGB, bottom row first. False when

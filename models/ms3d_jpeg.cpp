@@ -11,6 +11,7 @@
 #include "host/message_box.h"
 #include "host/trace.h"
 #include "models/ms3d_model.h"
+#include "models/texture_size.h"
 
 namespace {
 
@@ -67,8 +68,9 @@ bool DecodeJpeg(std::FILE* file, JpegImage& image) {
     const size_t components = static_cast<size_t>(cinfo.output_components);
     const size_t rowSpan = width * components;
     unsigned char* pixels = nullptr;
-    if (components == 3 && width > 0 && height > 0)
-        pixels = new (std::nothrow) unsigned char[rowSpan * height]();
+    if (!IsAcceptedTextureSize(width, height))
+        TraceF("Texture of %ux%u pixels is too large", static_cast<unsigned>(width), static_cast<unsigned>(height));
+    else if (components == 3) pixels = new (std::nothrow) unsigned char[rowSpan * height]();
     if (!pixels) {
         jpeg_destroy_decompress(&cinfo);
         return false;

@@ -103,8 +103,9 @@ struct JpegImage {
 
 // Decodes the JPEG file as RGB. Nothing comes back when the file cannot be
 // opened (traced), when the library cannot decode it (the library's message is
-// shown in a "JPEG Library Error" box), or when its colour space cannot be
-// turned into RGB. A recoverable defect shows the first warning in the same
+// shown in a "JPEG Library Error" box), when its colour space cannot be
+// turned into RGB, or when it announces a picture larger than kMaxTextureSide
+// on a side (traced). A recoverable defect shows the first warning in the same
 // kind of box and gives the picture as far as it was decoded.
 std::unique_ptr<JpegImage> loadJpegImage(const char* fileName);
 

@@ -12,6 +12,7 @@
 #include "models/bitmap_image.h"
 #include "models/file_lookup.h"
 #include "models/jpeg_reader.h"
+#include "models/ms3d_model.h"
 #include "models/model3ds.h"
 #include "scene/gl.h"
 #include "tests/unit/gl_test_context.h"
@@ -223,6 +224,26 @@ TEST(JpegFiles, DamagedFileShowsTheLibraryBoxAndFails) {
     EXPECT_FALSE(ReaderMessages::Boxes()[0].text.empty());
     EXPECT_FALSE(jpeg.QuerySize(folder.File("missing.jpg").c_str(), &w, &h));
     EXPECT_EQ("Failed to open file", ReaderMessages::Traces().back());
+}
+
+TEST(JpegFiles, PicturesWiderOrTallerThan8192AreRefusedByBothReaders) {
+    ReaderMessages messages;
+    TempFolder folder("jpeg_large");
+    JpegReader jpeg;
+    for (int side : {8192, 8193}) {
+        for (bool wide : {true, false}) {
+            const int width = wide ? side : 2, height = wide ? 2 : side;
+            std::vector<uint8_t> grey(static_cast<size_t>(width) * height, 90);
+            std::string path = folder.Write("big.jpg", EncodeJpeg(width, height, 1, grey, false));
+            const bool accepted = side <= 8192;
+            int w = 0, h = 0;
+            EXPECT_EQ(jpeg.QuerySize(path.c_str(), &w, &h), accepted) << width << "x" << height;
+            std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
+            EXPECT_EQ(jpeg.Decode(path.c_str(), pixels.data(), pixels.size()), accepted) << width << "x" << height;
+            EXPECT_EQ(loadJpegImage(path.c_str()) != nullptr, accepted) << width << "x" << height;
+        }
+    }
+    EXPECT_EQ(ReaderMessages::Traces().back(), "Texture of 2x8193 pixels is too large");
 }
 
 TEST(FileLookup, NamesDifferingInLetterCaseFindTheFile) {
