@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""Writes the small hand-made seed files of the fuzz targets into fuzz/seeds/<target>:
+one well-formed example of each feature a reader handles, so mutation starts from
+every branch. The generated assets (the lodge, its texture, the banner, the packed
+archive) join them when tools/fuzz assembles the corpora. Run again after changing
+it; the output is committed."""
+import io
+import shutil
+import struct
+import subprocess
+import sys
+import zipfile
+from pathlib import Path
+
+SEEDS = Path(__file__).resolve().parent / "seeds"
+
+
+def chunk(chunk_id: int, payload: bytes = b"", *children: bytes) -> bytes:
+    body = payload + b"".join(children)
+    return struct.pack("<HI", chunk_id, 6 + len(body)) + body
+
+
+def seeds_3ds() -> dict:
+    verts = struct.pack("<H", 4) + struct.pack("<12f", 0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0)
+    faces = struct.pack("<H", 2) + struct.pack("<8H", 0, 1, 2, 7, 0, 2, 3, 7)
+    group = chunk(0x4130, b"WOOD\0" + struct.pack("<3H", 2, 0, 1))
+    texcoords = chunk(0x4140, struct.pack("<H", 4) + struct.pack("<8f", 0, 0, 1, 0, 1, 1, 0, 1))
+    mesh = chunk(0x4100, b"", chunk(0x4110, verts), chunk(0x4120, faces, group), texcoords)
+    material = chunk(0xAFFF, b"", chunk(0xA000, b"WOOD\0"), chunk(0xA020, b"", chunk(0x0011, bytes([200, 120, 40]))),
+                     chunk(0xA200, b"", chunk(0xA300, b"TEXTURE.JPG\0")))
+    plain = chunk(0xAFFF, b"", chunk(0xA000, b"PAINT\0"), chunk(0xA020, b"", chunk(0x0011, bytes([10, 20, 30]))))
+    # The editor block starts with its mesh version, which readers pass over.
+    editor = chunk(0x3D3D, b"", chunk(0x3D3E, struct.pack("<I", 3)), material, plain,
+                   chunk(0x4000, b"SQUARE\0", mesh))
+    model = chunk(0x4D4D, b"", chunk(0x0002, struct.pack("<I", 3)), editor)
+    return {"square.3ds": model, "empty-editor.3ds": chunk(0x4D4D, b"", chunk(0x3D3D))}
+
+
+def ms3d_material(name: bytes, texture: bytes) -> bytes:
+    colours = struct.pack("<16f", *([0.2] * 4 + [0.8] * 4 + [0.0] * 4 + [0.0] * 4))
+    return (name.ljust(32, b"\0") + colours + struct.pack("<ffb", 10.0, 1.0, 0)
+            + texture.ljust(128, b"\0") + b"".ljust(128, b"\0"))
+
+
+def seeds_ms3d() -> dict:
+    header = b"MS3D000000" + struct.pack("<i", 4)
+    vertices = struct.pack("<H", 3) + b"".join(struct.pack("<B3fbB", 0, x, y, 0, -1, 1)
+                                               for x, y in ((0, 0), (1, 0), (0, 1)))
+    triangle = struct.pack("<H3H9f3f3fBB", 0, 0, 1, 2, *([0.0, 0.0, 1.0] * 3), 0, 1, 0, 0, 0, 1, 1, 0)
+    triangles = struct.pack("<H", 1) + triangle
+    group = struct.pack("<B", 0) + b"Mesh".ljust(32, b"\0") + struct.pack("<HHb", 1, 0, 0)
+    groups = struct.pack("<H", 1) + group
+    materials = struct.pack("<H", 2) + ms3d_material(b"Skin", b".\\skin.jpg") + ms3d_material(b"Bare", b"")
+    untextured = struct.pack("<H", 1) + group[:-1] + struct.pack("<b", -1)
+    return {"triangle.ms3d": header + vertices + triangles + groups + materials,
+            "no-material.ms3d": header + vertices + triangles + untextured + struct.pack("<H", 0)}
+
+
+def bmp(bits: int, width: int, height: int, top_down: bool = False) -> bytes:
+    palette_count = 1 << bits if bits <= 8 else 0
+    row = ((width * bits + 31) // 32) * 4
+    pixels = bytearray()
+    for y in range(height):
+        line = bytearray(row)
+        for x in range(width):
+            value = (x + y) % max(palette_count, 2)
+            if bits == 24 or bits == 32:
+                step = bits // 8
+                line[x * step:x * step + 3] = bytes([x * 40 % 256, y * 60 % 256, 128])
+            elif bits == 8:
+                line[x] = value
+            elif bits == 4:
+                line[x // 2] |= value << (4 if x % 2 == 0 else 0)
+            else:
+                line[x // 8] |= value << (7 - x % 8)
+        pixels += line
+    palette = b"".join(bytes([i * 37 % 256, i * 91 % 256, i * 13 % 256, 0]) for i in range(palette_count))
+    offset = 14 + 40 + len(palette)
+    info = struct.pack("<IiiHHIIiiII", 40, width, -height if top_down else height, 1, bits, 0, len(pixels),
+                       2835, 2835, palette_count, 0)
+    return b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset) + info + palette + bytes(pixels)
+
+
+def seeds_bmp() -> dict:
+    seeds = {f"{bits}-bit.bmp": bmp(bits, 5, 3) for bits in (1, 4, 8, 24, 32)}
+    seeds["24-bit-top-down.bmp"] = bmp(24, 3, 4, top_down=True)
+    return seeds
+
+
+def jpeg(*arguments: str) -> bytes:
+    return subprocess.run(["convert", *arguments, "jpg:-"], capture_output=True, check=True).stdout
+
+
+def seeds_jpeg() -> dict:
+    return {"baseline.jpg": jpeg("-size", "16x8", "gradient:red-blue", "-quality", "80"),
+            "grey.jpg": jpeg("-size", "8x8", "gradient:", "-colorspace", "Gray"),
+            "progressive.jpg": jpeg("-size", "24x16", "plasma:fractal", "-seed", "1", "-interlace", "JPEG"),
+            "cmyk.jpg": jpeg("-size", "8x8", "xc:orange", "-colorspace", "CMYK")}
+
+
+def archive(members: list, method=zipfile.ZIP_DEFLATED) -> bytes:
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w", method) as z:
+        for name, data in members:
+            info = zipfile.ZipInfo(name, date_time=(2024, 5, 17, 10, 30, 0))
+            info.compress_type = method
+            z.writestr(info, data)
+    return out.getvalue()
+
+
+def seeds_zip() -> dict:
+    return {"nested.zip": archive([("models/", b""), ("models/a.txt", b"lodge " * 40), ("b.bin", bytes(range(256)))]),
+            "stored.zip": archive([("Texture.jpg", b"\xff\xd8\xff" + b"\0" * 61)], zipfile.ZIP_STORED),
+            "escape.zip": archive([("../outside.txt", b"x"), ("/absolute.txt", b"y"), ("ok.txt", b"z")])}
+
+
+def main():
+    makers = {"fuzz_3ds": seeds_3ds, "fuzz_ms3d": seeds_ms3d, "fuzz_bmp": seeds_bmp, "fuzz_jpeg": seeds_jpeg,
+              "fuzz_zip": seeds_zip}
+    for target, make in makers.items():
+        folder = SEEDS / target
+        shutil.rmtree(folder, ignore_errors=True)
+        folder.mkdir(parents=True)
+        for name, data in make().items():
+            (folder / name).write_bytes(data)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
