@@ -11,6 +11,7 @@
 #include "host/trace.h"
 #include "host/win32_host.h"
 #include "scene/settings.h"
+#include "scene/win32_dialog_layout.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ constexpr int kLightingBox = 149;
 constexpr int kDefaultButton = 150;
 constexpr int kHelpButton = 151;
 constexpr int kXRotationSpeedTrackbar = 141;
+constexpr int kCaptionLabelId = 101;  // every caption label; never addressed otherwise
 
 // One trackbar: its control id (its value label is id - 1), its range and the field
 // it edits. In the order the dialog sets them up and looks them up.
@@ -59,66 +61,6 @@ void ReadCheckBox(HWND dialog, int id, int32_t& field) {
         case BST_UNCHECKED: field = 0; break;
         case BST_CHECKED: field = 1; break;
         default: break;
-    }
-}
-
-// The caption labels (id 101) were laid out for one font's widths; where the font the
-// system gives for "MS Sans Serif" runs wider, a label would wrap its last word out of
-// sight. Such a label is widened to its text, as far as the next control beside it.
-constexpr int kCaptionLabelId = 101;
-
-bool IsOfClass(HWND control, const char* name) {
-    char className[32] = {};
-    GetClassNameA(control, className, sizeof className);
-    return !lstrcmpiA(className, name);
-}
-
-bool IsCaptionLabel(HWND control) {
-    return GetDlgCtrlID(control) == kCaptionLabelId && IsOfClass(control, "Static") &&
-           (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT;
-}
-
-bool IsGroupBox(HWND control) {
-    return IsOfClass(control, "Button") && (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
-}
-
-int TextWidth(HWND control) {
-    char text[128] = {};
-    GetWindowTextA(control, text, sizeof text);
-    RECT needed = {0, 0, 0, 0};
-    HDC dc = GetDC(control);
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, previous);
-    ReleaseDC(control, dc);
-    return needed.right;
-}
-
-RECT BoxInDialog(HWND dialog, HWND control) {
-    RECT box;
-    GetWindowRect(control, &box);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
-    return box;
-}
-
-void FitCaptionLabels(HWND dialog) {
-    for (HWND label = GetWindow(dialog, GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
-        if (!IsCaptionLabel(label)) continue;
-        const RECT box = BoxInDialog(dialog, label);
-        const int needed = TextWidth(label);
-        if (needed <= box.right - box.left) continue;
-        // The nearest control to the right on the same line bounds it; group boxes
-        // surround the labels and do not.
-        int limit = box.left + needed + 2;  // room for the last glyph's overhang
-        for (HWND other = GetWindow(dialog, GW_CHILD); other; other = GetWindow(other, GW_HWNDNEXT)) {
-            if (other == label || IsGroupBox(other)) continue;
-            const RECT next = BoxInDialog(dialog, other);
-            if (next.left >= box.right && next.top < box.bottom && next.bottom > box.top && next.left - 2 < limit)
-                limit = next.left - 2;
-        }
-        if (limit > box.right)
-            SetWindowPos(label, nullptr, 0, 0, limit - box.left, box.bottom - box.top,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -196,7 +138,7 @@ INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wP
         case WM_INITDIALOG:
             InitCommonControls();
             Trace("ScreenSaverConfigureDialog:\tCaught a WM_INITDIALOG signal");
-            FitCaptionLabels(dialog);
+            WidenClippedLabels(dialog, kCaptionLabelId);
             setDialogValues(dialog);
             return TRUE;  // the dialog manager sets the focus
         case WM_HSCROLL:
