@@ -35,14 +35,20 @@ void InstallTrap(Decompression& d) {
     d.jerr.pub.output_message = ShowJpegMessage;
 }
 
-// Creates the decompression and starts it on the open file with RGB output.
-// Must be called after the recovery point is set.
-void StartRgb(Decompression& d) {
+// Creates the decompression and starts it on the open file with RGB output; false,
+// before the library takes any memory for the picture, when the picture is larger
+// than a texture may be. Must be called after the recovery point is set.
+bool StartRgb(Decompression& d) {
     jpeg_create_decompress(&d.cinfo);
     jpeg_stdio_src(&d.cinfo, d.file);
     jpeg_read_header(&d.cinfo, TRUE);
+    if (!IsAcceptedTextureSize(d.cinfo.image_width, d.cinfo.image_height)) {
+        TraceF("Texture of %ux%u pixels is too large", d.cinfo.image_width, d.cinfo.image_height);
+        return false;
+    }
     d.cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&d.cinfo);
+    return true;
 }
 
 void Release(Decompression& d) {
@@ -65,14 +71,15 @@ bool JpegReader::QuerySize(const char* path, int* width, int* height) {
         Release(d);
         return false;
     }
-    StartRgb(d);
+    if (!StartRgb(d)) {
+        Release(d);
+        return false;
+    }
     bool rgb = d.cinfo.output_components == 3;
-    bool accepted = IsAcceptedTextureSize(d.cinfo.output_width, d.cinfo.output_height);
-    if (!accepted) TraceF("Texture of %ux%u pixels is too large", d.cinfo.output_width, d.cinfo.output_height);
     *width = static_cast<int>(d.cinfo.output_width);
     *height = static_cast<int>(d.cinfo.output_height);
     Release(d);
-    return rgb && accepted;
+    return rgb;
 }
 
 bool JpegReader::Decode(const char* path, uint8_t* destination, size_t capacity) {
@@ -87,13 +94,15 @@ bool JpegReader::Decode(const char* path, uint8_t* destination, size_t capacity)
         Release(d);
         return false;
     }
-    StartRgb(d);
+    if (!StartRgb(d)) {
+        Release(d);
+        return false;
+    }
     size_t width = d.cinfo.output_width;
     size_t height = d.cinfo.output_height;
     size_t rowBytes = width * 3;
     // Three samples a pixel, and every row inside the destination.
-    if (d.cinfo.output_components != 3 || !destination || !IsAcceptedTextureSize(width, height) ||
-        rowBytes > capacity / height) {
+    if (d.cinfo.output_components != 3 || !destination || height == 0 || rowBytes > capacity / height) {
         Release(d);
         return false;
     }

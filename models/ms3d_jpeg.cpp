@@ -60,6 +60,12 @@ bool DecodeJpeg(std::FILE* file, JpegImage& image) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    // Refused before the library takes any memory for the picture.
+    if (!IsAcceptedTextureSize(cinfo.image_width, cinfo.image_height)) {
+        TraceF("Texture of %ux%u pixels is too large", cinfo.image_width, cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
 
@@ -68,9 +74,8 @@ bool DecodeJpeg(std::FILE* file, JpegImage& image) {
     const size_t components = static_cast<size_t>(cinfo.output_components);
     const size_t rowSpan = width * components;
     unsigned char* pixels = nullptr;
-    if (!IsAcceptedTextureSize(width, height))
-        TraceF("Texture of %ux%u pixels is too large", static_cast<unsigned>(width), static_cast<unsigned>(height));
-    else if (components == 3) pixels = new (std::nothrow) unsigned char[rowSpan * height]();
+    if (components == 3 && width > 0 && height > 0)
+        pixels = new (std::nothrow) unsigned char[rowSpan * height]();
     if (!pixels) {
         jpeg_destroy_decompress(&cinfo);
         return false;

@@ -244,6 +244,23 @@ TEST(JpegFiles, PicturesWiderOrTallerThan8192AreRefusedByBothReaders) {
         }
     }
     EXPECT_EQ(ReaderMessages::Traces().back(), "Texture of 2x8193 pixels is too large");
+
+    // A progressive file has the library set aside memory for the whole picture as the
+    // decoding starts: the size must be refused before that, not after.
+    std::vector<uint8_t> bytes = RedOverBlueJpeg(16, 16, true);
+    const uint8_t frame[] = {0xFF, 0xC2};
+    auto marker = std::search(bytes.begin(), bytes.end(), std::begin(frame), std::end(frame));
+    ASSERT_NE(marker, bytes.end());
+    const size_t at = static_cast<size_t>(marker - bytes.begin());
+    bytes[at + 5] = bytes[at + 7] = 30000 >> 8;  // height, then width, big-endian
+    bytes[at + 6] = bytes[at + 8] = 30000 & 0xFF;
+    std::string path = folder.Write("huge.jpg", bytes);
+    int w = 0, h = 0;
+    EXPECT_FALSE(jpeg.QuerySize(path.c_str(), &w, &h));
+    EXPECT_EQ(ReaderMessages::Traces().back(), "Texture of 30000x30000 pixels is too large");
+    EXPECT_EQ(loadJpegImage(path.c_str()), nullptr);
+    EXPECT_EQ(ReaderMessages::Traces().back(), "Texture of 30000x30000 pixels is too large");
+    EXPECT_TRUE(ReaderMessages::Boxes().empty()) << ReaderMessages::Boxes().front().text;
 }
 
 TEST(FileLookup, NamesDifferingInLetterCaseFindTheFile) {
