@@ -1,8 +1,9 @@
 // The ZIP reader over bytes, the way the saver unpacks its packed model: open from
 // memory, list every member, extract each under its stored name into the current
-// folder. The process works inside sandbox/out of a fresh temporary folder; after
-// every input the sandbox must hold nothing but out, so no stored name led a file
-// out of the folder it was extracted into.
+// folder. Each input is unpacked in root/a/b/c/out of a fresh temporary root (the
+// process's own folder is restored after it, so input paths stay valid); after every
+// input each folder from root down must hold nothing but the next one, so no stored
+// name led a file out of the folder it was extracted into, however far it climbed.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <string>
 #include <system_error>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "fuzz/quiet.h"
@@ -20,27 +22,43 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path Sandbox() {
-    static const fs::path sandbox = [] {
+const char* const kLevels[] = {"a", "b", "c", "out"};
+
+const fs::path& Root() {
+    static const fs::path root = [] {
         std::string pattern = (fs::temp_directory_path() / "velmora-fuzz-zip-XXXXXX").string();
         if (!mkdtemp(pattern.data())) std::abort();
-        // Removed again when the run ends normally; a crash leaves it for a look. The
-        // root's own static outlives the handler, which runs first.
-        static const fs::path root = pattern;
-        std::atexit([] { fs::remove_all(root); });
-        fs::path folder = root / "sandbox";
-        fs::create_directories(folder / "out");
-        if (chdir((folder / "out").c_str()) != 0) std::abort();
-        return folder;
+        fs::path out = pattern;
+        for (const char* level : kLevels) out /= level;
+        fs::create_directories(out);
+        return fs::path(pattern);
     }();
-    return sandbox;
+    return root;
+}
+
+// Removed when the run ends normally; a crash leaves it for a look.
+void RemoveRoot() { fs::remove_all(Root()); }
+
+// True when `folder` holds exactly one entry, named `only`.
+bool HoldsOnly(const fs::path& folder, const char* only) {
+    int count = 0;
+    for (const fs::directory_entry& item : fs::directory_iterator(folder)) {
+        if (item.path().filename() != only) return false;
+        ++count;
+    }
+    return count == 1;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SilenceReaders();
-    const fs::path sandbox = Sandbox();
+    static const bool cleanUpAtExit = (Root(), std::atexit(RemoveRoot) == 0);
+    (void)cleanUpAtExit;
+    fs::path out = Root();
+    for (const char* level : kLevels) out /= level;
+    const int previous = open(".", O_RDONLY | O_DIRECTORY);
+    if (previous < 0 || chdir(out.c_str()) != 0) std::abort();
     UnpackArchive(data, size);
 
     // Every entry once more, past the count too: queries must stay answers.
@@ -52,11 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ZipReader::close(archive);
     }
 
-    std::error_code error;
-    for (const fs::directory_entry& item : fs::directory_iterator(sandbox)) {
-        if (item.path().filename() != "out") __builtin_trap();  // written outside out
+    if (fchdir(previous) != 0) std::abort();
+    close(previous);
+
+    fs::path folder = Root();
+    for (const char* level : kLevels) {
+        if (!HoldsOnly(folder, level)) __builtin_trap();  // something was written outside out
+        folder /= level;
     }
-    for (const fs::directory_entry& item : fs::directory_iterator(sandbox / "out", error))
-        fs::remove_all(item.path(), error);
+    std::error_code error;
+    for (const fs::directory_entry& item : fs::directory_iterator(out, error)) fs::remove_all(item.path(), error);
     return 0;
 }

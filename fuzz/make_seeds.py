@@ -94,7 +94,7 @@ def jpeg(*arguments: str) -> bytes:
 def seeds_jpeg() -> dict:
     return {"baseline.jpg": jpeg("-size", "16x8", "gradient:red-blue", "-quality", "80"),
             "grey.jpg": jpeg("-size", "8x8", "gradient:", "-colorspace", "Gray"),
-            "progressive.jpg": jpeg("-size", "24x16", "plasma:fractal", "-seed", "1", "-interlace", "JPEG"),
+            "progressive.jpg": jpeg("-seed", "1", "-size", "24x16", "plasma:fractal", "-interlace", "JPEG"),
             "cmyk.jpg": jpeg("-size", "8x8", "xc:orange", "-colorspace", "CMYK")}
 
 
@@ -111,7 +111,8 @@ def archive(members: list, method=zipfile.ZIP_DEFLATED) -> bytes:
 def seeds_zip() -> dict:
     return {"nested.zip": archive([("models/", b""), ("models/a.txt", b"lodge " * 40), ("b.bin", bytes(range(256)))]),
             "stored.zip": archive([("Texture.jpg", b"\xff\xd8\xff" + b"\0" * 61)], zipfile.ZIP_STORED),
-            "escape.zip": archive([("../outside.txt", b"x"), ("/absolute.txt", b"y"), ("ok.txt", b"z")])}
+            "escape.zip": archive([("../outside.txt", b"x"), ("/absolute.txt", b"y"), ("ok.txt", b"z"),
+                                   ("d/../../../../climb.txt", b"w"), ("C:/drive.txt", b"v")])}
 
 
 def main():
