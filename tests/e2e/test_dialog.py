@@ -37,11 +37,20 @@ def click(saver, title: str, control_id: int):
     saver.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", "1")
 
 
-def wait_until_closed(saver, title: str, timeout: float = 10):
+def wait_until(condition, what: str, timeout: float = 10):
+    """Polls `condition` until it holds; the saver handles input and paints on its own time."""
     deadline = time.monotonic() + timeout
-    while saver.helper("find", "#32770", title).get("count") != "0":
-        assert time.monotonic() < deadline, f"{title!r} stayed open"
+    while not condition():
+        assert time.monotonic() < deadline, what
         time.sleep(0.2)
+
+
+def wait_until_closed(saver, title: str):
+    wait_until(lambda: saver.helper("find", "#32770", title).get("count") == "0", f"{title!r} stayed open")
+
+
+def label_text(saver, control_id: int) -> str:
+    return control(controls(saver, DIALOG), control_id)["text"]
 
 
 def clipped(items: list) -> list:
@@ -59,8 +68,9 @@ def clipped(items: list) -> list:
     return bad
 
 
-def assert_banner_shown(shot: Screen, box: tuple, banner: Screen):
-    """The banner picture stands at the bitmap control's place, pixel for pixel."""
+def banner_differences(shot: Screen, box: tuple, banner: Screen) -> int:
+    """Sampled pixels where the screen differs from the banner picture at the bitmap
+    control's place."""
     left, top = box[0], box[1]
     assert (box[2] - left, box[3] - top) == (banner.width, banner.height)
     differing = 0
@@ -68,7 +78,13 @@ def assert_banner_shown(shot: Screen, box: tuple, banner: Screen):
         for x in range(0, banner.width, 3):
             if max(abs(a - b) for a, b in zip(shot.pixel(left + x, top + y), banner.pixel(x, y))) > 8:
                 differing += 1
-    assert differing == 0, f"{differing} sampled banner pixels differ on the screen"
+    return differing
+
+
+def assert_banner_shown(saver, name: str, box: tuple, banner: Screen):
+    """Screenshots (kept as `name`) until the banner has been painted, pixel for pixel."""
+    wait_until(lambda: banner_differences(saver.screen_pixels(name), box, banner) == 0,
+               f"the banner is not on the screen in {name}")
 
 
 @pytest.mark.parametrize("args", [[], ["/c"], ["-C:1234"], ["//", "-"]],
@@ -100,7 +116,7 @@ def test_stored_values_show_clamped_and_are_saved_from_the_controls(saver):
     assert control(items, 121)["text"] == "400"
     assert control(items, 146)["text"] == "0"
     click(saver, DIALOG, 147)  # a click on the channel pages the thumb from 1 towards the pointer
-    assert control(controls(saver, DIALOG), 146)["text"] == "6"
+    wait_until(lambda: label_text(saver, 146) == "6", "the scale label did not follow the thumb")
     click(saver, DIALOG, 148)  # Motion Blur, shown unchecked for 2, becomes checked
     click(saver, DIALOG, 1)
     assert job.result().get("exit_hex") == "0x00000001"
@@ -111,24 +127,22 @@ def test_dialog_and_about_box_look_right(saver):
     saver.reg_set_dword("vel", 55)
     job = saver.start("/c")
     saver.wait_for_window(DIALOG)
-    time.sleep(0.5)
     items = controls(saver, DIALOG)
     assert {c["id"] for c in items if c["class"] == "msctls_trackbar32"} == TRACKBARS
     assert control(items, 131)["text"] == "55"
     assert clipped(items) == []
     banner = Screen(BANNER)
-    assert_banner_shown(saver.screen_pixels("config-dialog"), control(items, 101)["box"], banner)
+    assert_banner_shown(saver, "config-dialog", control(items, 101)["box"], banner)
 
     click(saver, DIALOG, 151)
     saver.wait_for_window("About")
-    time.sleep(0.5)
     about = controls(saver, "About")
     assert control(about, 504)["text"] == r"\nVelmora Lodge Screensaver\n\n2026"
     assert clipped(about) == []
-    assert_banner_shown(saver.screen_pixels("about-dialog"), control(about, 101)["box"], banner)
+    assert_banner_shown(saver, "about-dialog", control(about, 101)["box"], banner)
     click(saver, "About", 1)
     wait_until_closed(saver, "About")
 
-    assert control(controls(saver, DIALOG), 131)["text"] == "55", "the pending values are untouched"
+    assert label_text(saver, 131) == "55", "the pending values are untouched"
     click(saver, DIALOG, 2)
     assert job.result().get("exit_hex") == "0x00000002"

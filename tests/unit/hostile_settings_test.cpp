@@ -108,15 +108,34 @@ bool Finite(const Scene& scene) {
     return true;
 }
 
-TEST(HostileSettings, SceneMotionStaysFiniteWithoutAFloatingPointTrap) {
+// The process-wide records these tests change are put back afterwards.
+class HostileSettings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedSettings = Settings;
+        savedState = SaverState;
+        savedShowFrameRate = HostState.showFrameRate;
+    }
+    void TearDown() override {
+        Settings = savedSettings;
+        SaverState = savedState;
+        HostState.showFrameRate = savedShowFrameRate;
+    }
+    SaverSettings savedSettings;
+    SaverStateRecord savedState;
+    int32_t savedShowFrameRate = 0;
+};
+
+TEST_F(HostileSettings, SceneMotionStaysFiniteWithoutAFloatingPointTrap) {
     SaverState.halfWidth = 512;
     SaverState.halfHeight = 384;
     for (const HostileCase& hostile : HostileCases()) {
         Settings = hostile.settings;
         std::srand(7);
-        Scene* scene = new Scene();
+        Scene* scene = nullptr;
         {
             FloatingPointTraps traps;
+            scene = new Scene();
             for (int frame = 0; frame < 300; ++frame) scene->Update();
         }
         EXPECT_TRUE(Finite(*scene)) << hostile.name;
@@ -124,7 +143,7 @@ TEST(HostileSettings, SceneMotionStaysFiniteWithoutAFloatingPointTrap) {
     }
 }
 
-TEST(HostileSettings, ThreeHundredFramesAreDrawnWithEveryValue) {
+TEST_F(HostileSettings, ThreeHundredFramesAreDrawnWithEveryValue) {
     GlTestContext gl(96, 64);
     if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
     SaverState.halfWidth = 48;
@@ -156,7 +175,6 @@ TEST(HostileSettings, ThreeHundredFramesAreDrawnWithEveryValue) {
         delete SaverState.scene;
         SaverState.scene = nullptr;
     }
-    HostState.showFrameRate = 0;
     glDisable(GL_LIGHTING);
 }
 

@@ -92,6 +92,7 @@ TEST_F(SaverApplication, StoredValuesAtTheEndsOfTheirTypeRunThreeHundredFrames) 
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         ASSERT_NE(SaverState.scene, nullptr);
+        ASSERT_NE(SaverState.font, nullptr) << "no rendering context: nothing would be drawn";
         EXPECT_EQ(Settings.scale, value);
         for (int frame = 0; frame < 300; ++frame) SaverIdle();
         const Scene& scene = *SaverState.scene;
