@@ -136,6 +136,8 @@ bool updateTrackbarLabel(HWND dialog, HWND control) {
 INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
+            // The trackbars exist already: importing this call from comctl32 is what
+            // registered their class, as the library loaded with the program.
             InitCommonControls();
             Trace("ScreenSaverConfigureDialog:\tCaught a WM_INITDIALOG signal");
             WidenClippedLabels(dialog, kCaptionLabelId);
