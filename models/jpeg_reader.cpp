@@ -1,4 +1,4 @@
-// JpegReader: the size query and the decoding, each with its own recovery point
+// JpegReader: the size query and the decoding, each call with its own recovery point
 // for the library's errors. Output is always asked for as RGB, so greyscale files
 // come out grey and colour spaces without an RGB conversion fail cleanly.
 #include "models/jpeg_reader.h"
@@ -57,66 +57,57 @@ void Release(Decompression& d) {
     d.file = nullptr;
 }
 
+// Opens the file, sets the recovery point, starts the decompression and hands it to
+// `act`, whose result it returns; false (and `act` is never called, or is left by the
+// library's error exit) when any of that fails. The recovery point stays in this
+// frame, which outlives every library call `act` makes; `act` keeps only plain data.
+template <typename Act>
+bool WithStartedDecompression(const char* path, const char* openFailure, Act act) {
+    Decompression d;
+    d.file = std::fopen(path, "rb");
+    if (!d.file) {
+        Trace(openFailure);
+        return false;
+    }
+    InstallTrap(d);
+    if (setjmp(d.jerr.setjmpBuffer)) {
+        Release(d);
+        return false;
+    }
+    bool result = StartRgb(d) && act(d);
+    Release(d);
+    return result;
+}
+
 }  // namespace
 
 bool JpegReader::QuerySize(const char* path, int* width, int* height) {
-    Decompression d;
-    d.file = std::fopen(path, "rb");
-    if (!d.file) {
-        Trace("Failed to open file");
-        return false;
-    }
-    InstallTrap(d);
-    if (setjmp(d.jerr.setjmpBuffer)) {
-        Release(d);
-        return false;
-    }
-    if (!StartRgb(d)) {
-        Release(d);
-        return false;
-    }
-    bool rgb = d.cinfo.output_components == 3;
-    *width = static_cast<int>(d.cinfo.output_width);
-    *height = static_cast<int>(d.cinfo.output_height);
-    Release(d);
-    return rgb;
+    return WithStartedDecompression(path, "Failed to open file", [&](Decompression& d) {
+        *width = static_cast<int>(d.cinfo.output_width);
+        *height = static_cast<int>(d.cinfo.output_height);
+        return d.cinfo.output_components == 3;
+    });
 }
 
 bool JpegReader::Decode(const char* path, uint8_t* destination, size_t capacity) {
-    Decompression d;
-    d.file = std::fopen(path, "rb");
-    if (!d.file) {
-        Trace("Failed to open texture file");
-        return false;
-    }
-    InstallTrap(d);
-    if (setjmp(d.jerr.setjmpBuffer)) {
-        Release(d);
-        return false;
-    }
-    if (!StartRgb(d)) {
-        Release(d);
-        return false;
-    }
-    size_t width = d.cinfo.output_width;
-    size_t height = d.cinfo.output_height;
-    size_t rowBytes = width * 3;
-    // Three samples a pixel, and every row inside the destination.
-    if (d.cinfo.output_components != 3 || !destination || height == 0 || rowBytes > capacity / height) {
-        Release(d);
-        return false;
-    }
-    JSAMPARRAY row = (*d.cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d.cinfo), JPOOL_IMAGE,
-                                                  static_cast<JDIMENSION>(rowBytes), 1);
-    size_t r = height;
-    while (d.cinfo.output_scanline < d.cinfo.output_height) {
-        if (jpeg_read_scanlines(&d.cinfo, row, 1) != 1) break;
-        --r;
-        const JSAMPLE* samples = row[0];
-        uint8_t* out = destination + r * rowBytes;
-        for (size_t x = 0; x < rowBytes; ++x) out[x] = samples[x];
-    }
-    jpeg_finish_decompress(&d.cinfo);
-    Release(d);
-    return true;
+    return WithStartedDecompression(path, "Failed to open texture file", [&](Decompression& d) {
+        size_t width = d.cinfo.output_width;
+        size_t height = d.cinfo.output_height;
+        size_t rowBytes = width * 3;
+        // Three samples a pixel, and every row inside the destination.
+        if (d.cinfo.output_components != 3 || !destination || height == 0 || rowBytes > capacity / height)
+            return false;
+        JSAMPARRAY row = (*d.cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d.cinfo), JPOOL_IMAGE,
+                                                      static_cast<JDIMENSION>(rowBytes), 1);
+        size_t r = height;
+        while (d.cinfo.output_scanline < d.cinfo.output_height) {
+            if (jpeg_read_scanlines(&d.cinfo, row, 1) != 1) break;
+            --r;
+            const JSAMPLE* samples = row[0];
+            uint8_t* out = destination + r * rowBytes;
+            for (size_t x = 0; x < rowBytes; ++x) out[x] = samples[x];
+        }
+        jpeg_finish_decompress(&d.cinfo);
+        return true;
+    });
 }
