@@ -2,14 +2,16 @@
 the cube when it cannot be unpacked."""
 import time
 
-from test_scene import is_black, is_cube_colour
+from test_scene import is_black, is_cube_colour, is_wood
 
 
-def textured_share(shot, box=None):
-    """Drawn pixels, and the share of them that are none of the cube's flat colours."""
+def lodge_share(shot, box=None):
+    """Drawn pixels, the share of them in the lodge's wood tones, and the share in the
+    cube's flat colours. A grey background or window frame counts as drawn, not as wood."""
     drawn = shot.count(lambda r, g, b: not is_black(r, g, b), box)
-    textured = shot.count(lambda r, g, b: not is_black(r, g, b) and not is_cube_colour(r, g, b), box)
-    return drawn, (textured / drawn if drawn else 0.0)
+    wood = shot.count(is_wood, box)
+    cube = shot.count(is_cube_colour, box)
+    return drawn, (wood / drawn if drawn else 0.0), (cube / drawn if drawn else 0.0)
 
 
 def show(saver, args, title, name, env=None, **settings):
@@ -30,44 +32,48 @@ def end(saver, job):
 def test_full_screen_shows_the_textured_lodge(saver):
     job, shot = show(saver, ["/s"], "Screensaver", "lodge-full-screen")
     end(saver, job)
-    drawn, textured = textured_share(shot)
+    drawn, wood, cube = lodge_share(shot)
     assert drawn > 20000
-    assert textured > 0.95, "texture colours, not the cube's"
+    assert wood > 0.5 and cube < 0.02, "the lodge's wood, not the cube's colours"
 
 
 def test_windowed_run_shows_the_lodge(saver):
     saver.xdotool("mousemove", 900, 700)
     job, shot = show(saver, ["/w"], "Windowed Screensaver", "lodge-windowed")
+    client = saver.window_box(saver.wait_for_window("Windowed Screensaver"))
     saver.xdotool("mousemove", 300, 300)
     saver.xdotool("mousemove", 320, 310)
     time.sleep(0.3)
     saver.xdotool("key", "alt+F4")
     assert job.result().get("exit_hex") == "0x00000000"
-    drawn, textured = textured_share(shot, (100, 100, 612, 580))
+    # The client area only: the window's frame and caption are no part of the model.
+    drawn, wood, cube = lodge_share(shot, client)
     assert drawn > 5000
-    assert textured > 0.95
+    assert wood > 0.5 and cube < 0.02
 
 
-def test_preview_shows_the_lodge(saver):
+def test_preview_runs_in_the_background_until_its_parent_goes(saver):
+    # Wine does not bring the GL content of a child window that another process owns
+    # to the X screen: the parent's grey shows where the lodge is drawn. That the
+    # preview draws the lodge is read back in-process (tests/win32/preview_test.cpp);
+    # here the screenshot is only kept, and the parent's grey is never taken for it.
     job = saver.start_preview(hold_ms=4500)
-    parent = saver.wait_for_window("Preview Parent")
+    saver.wait_for_window("Preview Parent")
     time.sleep(2.5)
-    shot = saver.screen_pixels("lodge-preview")
-    left, top, right, bottom = saver.window_box(parent)
+    saver.screenshot("lodge-preview")
     report = job.result()
-    assert report.get("child") == "1" and report.get("exit_hex") == "0x00000000", report
-    # Inside the parent's client area, clear of any frame.
-    drawn, textured = textured_share(shot, (left + 20, top + 40, right - 20, bottom - 20))
-    assert drawn > 300
-    assert textured > 0.9
+    assert report.get("child") == "1" and report.get("child_size") == "320x240", report
+    assert int(report["child_style"], 16) & 0x52000000 == 0x52000000, report
+    assert report.get("exit_hex") == "0x00000000", report
+    assert report.get("ended_early") == "0", report
 
 
 def test_lighting_and_blur_runs_of_the_lodge(saver):
     job, shot = show(saver, ["/s"], "Screensaver", "lodge-lighting-blur", lighting=1, blur=1)
     end(saver, job)
-    drawn, textured = textured_share(shot)
+    drawn, wood, cube = lodge_share(shot)
     assert drawn > 20000
-    assert textured > 0.9
+    assert wood > 0.5 and cube < 0.02
 
 
 def test_cube_shows_when_temp_cannot_be_used(saver):
@@ -75,3 +81,4 @@ def test_cube_shows_when_temp_cannot_be_used(saver):
     end(saver, job)
     drawn = shot.count(lambda r, g, b: not is_black(r, g, b))
     assert shot.count(is_cube_colour) > 0.95 * drawn
+
