@@ -1,8 +1,10 @@
 #include "scene/scene.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "scene/saver_state.h"
+#include "scene/scene_lens.h"
 #include "scene/settings.h"
 
 int RandomInt(int low, int high) {
@@ -21,10 +23,17 @@ Scene::Scene() {
     model3ds = nullptr;
     CreateModelObject();
 
+    driftBounds = ComputeDriftBounds(SaverState.halfWidth, SaverState.halfHeight);
     position.x = static_cast<float>(RandomInt(0, SaverState.halfWidth / 3));
     position.y = static_cast<float>(RandomInt(0, SaverState.halfHeight / 3));
     if (RandomInt(0, 1) == 1) position.x = -position.x;
     if (RandomInt(0, 1) == 1) position.y = -position.y;
+    // A third of a large screen's half size can lie outside the lens: start in view.
+    // A start inside the visible area stands as drawn, so small windows start as
+    // they always did.
+    const HalfExtent visible = VisibleHalfExtent(SaverState.halfWidth, SaverState.halfHeight);
+    position.x = std::clamp(position.x, -visible.x, visible.x);
+    position.y = std::clamp(position.y, -visible.y, visible.y);
 
     velocity[0] = static_cast<float>(RandomInt(1, 5)) * static_cast<float>(Settings.vel) * 0.0125f;
     velocity[1] = static_cast<float>(RandomInt(1, 5)) * static_cast<float>(Settings.vel) * 0.0125f;
@@ -62,11 +71,10 @@ void Advance(float* angle, AxisSettings axis, int32_t direction) {
     if (axis.limit != 0) *angle += static_cast<float>(axis.speed) * 0.05f * static_cast<float>(direction);
 }
 
-// Moves along one axis, bouncing inside half the half size less 40 units.
-void Drift(float* position, float* velocity, int32_t halfSize) {
+// Moves along one axis, bouncing inside -bound..bound.
+void Drift(float* position, float* velocity, float bound) {
     float next = *position + *velocity;
-    if (next >= static_cast<float>(halfSize / 2 - 40) || next <= static_cast<float>(40 - halfSize / 2))
-        *velocity = -*velocity;
+    if (next >= bound || next <= -bound) *velocity = -*velocity;
     *position += *velocity;
 }
 
@@ -83,6 +91,6 @@ void Scene::Update() {
     for (int i = 0; i < 3; ++i) WrapAngle(angles[i], direction[i], risingRestart[i]);
     for (int i = 0; i < 3; ++i) Advance(angles[i], axes[i], direction[i]);
 
-    Drift(&position.x, &velocity[0], SaverState.halfWidth);
-    Drift(&position.y, &velocity[1], SaverState.halfHeight);
+    Drift(&position.x, &velocity[0], driftBounds.x);
+    Drift(&position.y, &velocity[1], driftBounds.y);
 }

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "scene/scene_lens.h"
+
 class Model3DS;
 class MS3DModel;
 
@@ -18,8 +20,8 @@ struct ScenePose {
 
 class Scene {
 public:
-    // Starts at a random place near the centre with a random drift, turned by the
-    // settings' offsets. Reads the settings and the half sizes of the client area.
+    // Starts at a random place near the centre, in view, with a random drift, turned
+    // by the settings' offsets. Reads the settings and the half sizes of the client area.
     Scene();
 
     // One frame of motion: turn each axis, wrap its angle, then drift and bounce.
@@ -51,6 +53,7 @@ public:
     int32_t modelType;      // 0 none, 1 MS3D, 2 3DS
     MS3DModel* ms3dModel;   // owned; lives until the process ends
     Model3DS* model3ds;     // owned; lives until the process ends
+    HalfExtent driftBounds; // the model's centre bounces inside +-x and +-y
 
 private:
     void CreateModelObject();

@@ -2,6 +2,7 @@
 
 #include "scene/gl.h"
 #include "scene/saver_state.h"
+#include "scene/scene_lens.h"
 
 void SetUpSceneView(int left, int top, int width, int height) {
     glViewport(left, top, width, height);
@@ -14,10 +15,10 @@ void SetUpSceneView(int left, int top, int width, int height) {
     glLoadIdentity();
     // A client area with no height (a collapsed preview) is drawn as if one pixel high.
     SaverState.aspectRatio = static_cast<float>(width) / static_cast<float>(height > 0 ? height : 1);
-    gluPerspective(45.0, SaverState.aspectRatio, 50.0, 1000.0);
+    gluPerspective(kFieldOfViewDegrees, SaverState.aspectRatio, kNearPlane, kFarPlane);
     SaverState.halfWidth = width / 2;
     SaverState.halfHeight = height / 2;
-    glTranslatef(0.0f, 0.0f, -400.0f);
+    glTranslatef(0.0f, 0.0f, -kEyeDistance);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

@@ -81,7 +81,10 @@ class Screen:
 class Saver:
     """Drives velmora.scr through the scrhelper program, xdotool and Wine's reg."""
 
-    def __init__(self):
+    def __init__(self, environ: dict = None):
+        # The Unix environment of every program it starts: the test display and Wine
+        # prefix by default, another display's for the large-screen runs.
+        self.environ = environ
         self.wine = os.environ.get("WINE") or shutil.which("wine64") or "/usr/lib/wine/wine64"
         self.scr = BUILD / "velmora.scr"
         self.helper_exe = BUILD / "tests" / "scrhelper.exe"
@@ -93,7 +96,7 @@ class Saver:
     def run(self, *args, timeout_ms: int = 20000) -> dict:
         """Runs velmora.scr with `args` to its end; the report has its 32-bit exit code."""
         out = subprocess.run(self._helper_args("run", timeout_ms, winpath(self.scr), *args),
-                             capture_output=True, text=True, timeout=timeout_ms / 1000 + 30).stdout
+                             capture_output=True, text=True, timeout=timeout_ms / 1000 + 30, env=self.environ).stdout
         return parse_report(out)
 
     def start(self, *args, timeout_ms: int = 60000, env: str = None) -> Background:
@@ -101,19 +104,19 @@ class Saver:
         sets one environment variable for it."""
         command = ("runenv", timeout_ms, env) if env else ("run", timeout_ms)
         process = subprocess.Popen(self._helper_args(*command, winpath(self.scr), *args),
-                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=self.environ)
         job = Background(process)
         self.background.append(job)
         return job
 
     def preview(self, hold_ms: int, prefix: str = "/p", timeout_ms: int = 20000) -> dict:
         out = subprocess.run(self._helper_args("preview", timeout_ms, hold_ms, winpath(self.scr), prefix),
-                             capture_output=True, text=True, timeout=(hold_ms + timeout_ms) / 1000 + 30).stdout
+                             capture_output=True, text=True, timeout=(hold_ms + timeout_ms) / 1000 + 30, env=self.environ).stdout
         return parse_report(out)
 
     def start_preview(self, hold_ms: int, prefix: str = "/p", timeout_ms: int = 20000) -> Background:
         process = subprocess.Popen(self._helper_args("preview", timeout_ms, hold_ms, winpath(self.scr), prefix),
-                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=self.environ)
         job = Background(process)
         self.background.append(job)
         return job
@@ -121,13 +124,13 @@ class Saver:
     def window_box(self, window: str) -> tuple:
         """(left, top, right, bottom) of an X window on the screen."""
         out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], capture_output=True,
-                             text=True, check=True).stdout
+                             text=True, check=True, env=self.environ).stdout
         g = dict(line.split("=", 1) for line in out.split())
         x, y, w, h = (int(g[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
         return x, y, x + w, y + h
 
     def helper(self, *args) -> dict:
-        out = subprocess.run(self._helper_args(*args), capture_output=True, text=True, timeout=60).stdout
+        out = subprocess.run(self._helper_args(*args), capture_output=True, text=True, timeout=60, env=self.environ).stdout
         return parse_report(out)
 
     def count_windows(self, title: str) -> int:
@@ -138,23 +141,24 @@ class Saver:
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                                   capture_output=True, text=True).stdout.split()
+                                   capture_output=True, text=True, env=self.environ).stdout.split()
             if found:
                 return found[0]
             time.sleep(0.2)
         raise AssertionError(f"no window titled {title!r} appeared")
 
     def xdotool(self, *args):
-        subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=30)
+        subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=30, env=self.environ)
 
     def reg_set_dword(self, name: str, value: int):
         subprocess.run([self.wine, "reg", "add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD",
-                        "/d", str(value), "/f"], capture_output=True, check=True, timeout=60)
+                        "/d", str(value), "/f"], capture_output=True, check=True, timeout=60,
+                       env=self.environ)
 
     def reg_values(self) -> dict:
         """The DWORD values under the settings key; None when the key is missing."""
         result = subprocess.run([self.wine, "reg", "query", SETTINGS_KEY], capture_output=True, text=True,
-                                timeout=60)
+                                timeout=60, env=self.environ)
         if result.returncode != 0:
             return None
         values = {}
@@ -165,12 +169,13 @@ class Saver:
         return values
 
     def reg_delete_key(self):
-        subprocess.run([self.wine, "reg", "delete", SETTINGS_KEY, "/f"], capture_output=True, timeout=60)
+        subprocess.run([self.wine, "reg", "delete", SETTINGS_KEY, "/f"], capture_output=True, timeout=60,
+                       env=self.environ)
 
     def screenshot(self, name: str) -> Path:
         ARTIFACTS.mkdir(parents=True, exist_ok=True)
         path = ARTIFACTS / f"{name}.png"
-        subprocess.run(["import", "-window", "root", str(path)], check=True, timeout=60)
+        subprocess.run(["import", "-window", "root", str(path)], check=True, timeout=60, env=self.environ)
         return path
 
     def screen_pixels(self, name: str) -> "Screen":

@@ -104,6 +104,58 @@ TEST_F(SceneMotion, StartsNearTheCentreAndBouncesInsideItsRectangle) {
     }
 }
 
+// What the lens shows of the model's plane: 400 tan 22.5 degrees high, times the
+// aspect ratio wide. The model's centre must never leave it.
+struct ScreenSize {
+    int width, height;
+};
+
+TEST_F(SceneMotion, TheModelStaysInViewOnEveryScreen) {
+    const float visibleHalfHeight = 400.0f * std::tan(22.5f * 3.14159265f / 180.0f);
+    for (ScreenSize size : {ScreenSize{1024, 768}, {800, 600}, {1920, 1080}, {3840, 2160}, {3840, 1080},
+                            {768, 1024}, {1280, 1024}, {320, 240}}) {
+        SCOPED_TRACE(testing::Message() << size.width << "x" << size.height);
+        SaverState.halfWidth = size.width / 2;
+        SaverState.halfHeight = size.height / 2;
+        // A hundredth of a unit for the rounding of another way of computing it.
+        const float visibleX = visibleHalfHeight * size.width / size.height + 0.01f;
+        const float visibleY = visibleHalfHeight + 0.01f;
+        for (unsigned seed = 1; seed <= 20; ++seed) {
+            std::srand(seed);
+            Settings.vel = 100;  // fast, so the bounces are reached within the run
+            Scene scene;
+            for (int frame = 0; frame <= 1000; ++frame) {
+                ASSERT_LE(std::fabs(scene.positionX()), visibleX) << "seed " << seed << " frame " << frame;
+                ASSERT_LE(std::fabs(scene.positionY()), visibleY) << "seed " << seed << " frame " << frame;
+                scene.Update();
+            }
+        }
+    }
+}
+
+TEST_F(SceneMotion, WhereTheRectangleFitsTheLensTheMotionIsUnchanged) {
+    // 1024 x 768: the bounces at 216 and 152 lie inside the visible 221 x 166.
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::srand(seed);
+        const int x0 = RandomInt(0, 512 / 3), y0 = RandomInt(0, 384 / 3);
+        const bool flipX = RandomInt(0, 1) == 1, flipY = RandomInt(0, 1) == 1;
+        float px = flipX ? -static_cast<float>(x0) : static_cast<float>(x0);
+        float py = flipY ? -static_cast<float>(y0) : static_cast<float>(y0);
+        std::srand(seed);
+        Scene scene;
+        float vx = scene.velocity[0], vy = scene.velocity[1];
+        for (int frame = 0; frame < 1000; ++frame) {
+            ASSERT_EQ(scene.positionX(), px) << "seed " << seed << " frame " << frame;
+            ASSERT_EQ(scene.positionY(), py) << "seed " << seed << " frame " << frame;
+            scene.Update();
+            if (px + vx >= 512 / 2 - 40 || px + vx <= 40 - 512 / 2) vx = -vx;
+            if (py + vy >= 384 / 2 - 40 || py + vy <= 40 - 384 / 2) vy = -vy;
+            px += vx;
+            py += vy;
+        }
+    }
+}
+
 TEST_F(SceneMotion, NoSpeedNoDrift) {
     Settings.vel = 0;
     Scene scene;

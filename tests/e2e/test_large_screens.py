@@ -1,0 +1,114 @@
+"""The full-screen saver on today's large screens: a 3840 x 2160 display, and the
+3840 x 1080 window that spans two 1920 x 1080 monitors side by side, each an Xvfb
+display of its own with a copy of the test's Wine prefix (a wineserver belongs to one
+display). Xvfb's Xinerama lays its heads over each other at (0, 0) and its RandR has
+one output, so Wine sees one monitor there; one screen as wide as both gives the saver
+the same window. The lodge drifts inside what the lens shows, so it is on screen in
+(nearly) every screenshot."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+import pytest
+
+from conftest import ARTIFACTS, Saver
+
+DISPLAYS = {
+    "3840x2160": ["-screen", "0", "3840x2160x24"],
+    "3840x1080": ["-screen", "0", "3840x1080x24"],
+}
+SHOT_WIDTH = 480  # screenshots are judged scaled down: a 4K one has 8 million pixels
+
+
+def wineserver() -> str:
+    return "/usr/lib/wine/wineserver" if os.path.exists("/usr/lib/wine/wineserver") else "wineserver"
+
+
+def start_display(folder: Path, screens: list) -> tuple:
+    """An Xvfb display on a free number, with openbox; (display, processes)."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), *screens, "-nolisten", "tcp", "-noreset"],
+                            pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                            stderr=open(folder / "xvfb.log", "w"))
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        xvfb.kill()
+        pytest.fail("Xvfb did not start: " + (folder / "xvfb.log").read_text())
+    display = f":{number}"
+    wm = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=display),
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return display, [wm, xvfb]
+
+
+@pytest.fixture(scope="module", params=sorted(DISPLAYS))
+def large_screen(request):
+    folder = Path(tempfile.mkdtemp(prefix="velmora-large-"))
+    processes = []
+    environ = None
+    saver = None
+    try:
+        display, processes = start_display(folder, DISPLAYS[request.param])
+        prefix = folder / "wineprefix"
+        shutil.copytree(os.environ["WINEPREFIX"], prefix, symlinks=True)
+        environ = dict(os.environ, DISPLAY=display, WINEPREFIX=str(prefix))
+        subprocess.run([wineserver(), "-p"], env=environ, check=True)
+        saver = Saver(environ)
+        # The first program starts Wine's services, which keep whatever output they
+        # inherit open for good: give them none.
+        subprocess.run([saver.wine, "cmd", "/c", "exit", "0"], env=environ, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=120)
+        saver.reg_delete_key()  # the copy may hold whatever the last test stored
+        yield request.param, saver
+    finally:
+        if saver:
+            saver.cleanup()
+        if environ:
+            subprocess.run([wineserver(), "-k"], env=environ, capture_output=True)
+            subprocess.run([wineserver(), "-w"], env=environ, capture_output=True, timeout=60)
+        for process in processes:
+            process.terminate()
+            process.wait(timeout=30)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def lit_pixels(saver: Saver, name: str, keep: bool) -> tuple:
+    """A screenshot scaled down to SHOT_WIDTH pixels across: (lit pixels, all pixels)."""
+    folder = ARTIFACTS if keep else Path(tempfile.gettempdir())
+    folder.mkdir(parents=True, exist_ok=True)
+    path = folder / f"{name}.png"
+    subprocess.run(["import", "-window", "root", str(path)], check=True, timeout=60, env=saver.environ)
+    data = subprocess.run(["convert", str(path), "-scale", f"{SHOT_WIDTH}x", "-depth", "8", "rgb:-"],
+                          capture_output=True, check=True).stdout
+    if not keep:
+        path.unlink()
+    lit = sum(1 for i in range(0, len(data), 3) if data[i] + data[i + 1] + data[i + 2] > 48)
+    return lit, len(data) // 3
+
+
+def test_full_screen_keeps_the_lodge_in_view(large_screen):
+    name, saver = large_screen
+    saver.xdotool("mousemove", 20, 20)
+    job = saver.start("/s", timeout_ms=180000)
+    saver.wait_for_window("Screensaver", timeout=60)
+    time.sleep(2)
+    shots, shown, dark = 0, 0, []
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        taken = time.monotonic()
+        lit, total = lit_pixels(saver, f"large-{name}-{shots}", keep=shots in (0, 15))
+        shots += 1
+        # The lodge covers several percent of the screen; a few lit pixels are not it.
+        if lit >= total // 400:
+            shown += 1
+        else:
+            dark.append(shots - 1)
+        time.sleep(max(0.0, 1.0 - (time.monotonic() - taken)))
+    saver.xdotool("key", "q")
+    assert job.result(timeout=60).get("exit_hex") == "0x00000000"
+    assert shots >= 15
+    assert shown >= 0.95 * shots, f"the lodge was off screen in shots {dark} of {shots}"
