@@ -2,7 +2,7 @@
 
 PaceAction PaceIdlePass(float* budget, float elapsedSeconds, float period) {
     *budget -= elapsedSeconds;
-    if (*budget < -1000.0f) *budget = 0.0f;
+    if (*budget < -kLargestPacingDebt) *budget = 0.0f;
     if (*budget <= 0.0f) {
         *budget += period;
         return PaceAction::Draw;

@@ -2,7 +2,7 @@
 #include "host/user_store.h"
 
 void ReadFrameRateLimit() {
-    HostState.frameRateLimit = 0;
+    HostState.frameRateLimit = kDefaultFrameRateLimit;
     UserStoreKey* key = OpenUserKeyForReading(kSettingsKeyPath);
     if (!key) return;
     uint32_t limit = 0;

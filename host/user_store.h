@@ -9,7 +9,8 @@ struct UserStoreKey;
 UserStoreKey* OpenUserKeyForReading(const char* keyPath);
 // Opens the key for writing, creating it when needed; null on failure.
 UserStoreKey* CreateUserKeyForWriting(const char* keyPath);
-// True only when the value exists and holds exactly 4 bytes, whatever its type.
+// True only when the value exists, is a number (REG_DWORD, or 4 bytes of REG_BINARY)
+// and holds exactly 4 bytes; a value of another type is traced and ignored.
 bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value);
 // Writes a 4-byte DWORD value.
 bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value);
@@ -17,3 +18,4 @@ bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value);
 bool DeleteUserKey(const char* keyPath);
 // Closes the key (and, for the file store, saves what was written).
 void CloseUserKey(UserStoreKey* key);
+

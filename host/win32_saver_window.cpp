@@ -6,12 +6,19 @@
 #include "host/mouse_rule.h"
 #include "host/win32_host.h"
 
-#include <optional>
-
 static ScreenPoint CursorPosition() {
     POINT p = {0, 0};
     GetCursorPos(&p);
     return {p.x, p.y};
+}
+
+// The window's DPI where the system tells it per monitor (Windows 10 1607 and later,
+// looked up at run time); 0 elsewhere.
+static uint32_t WindowDpi(HWND window) {
+    using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    return getDpiForWindow ? getDpiForWindow(window) : 0;
 }
 
 static bool RegisterSaverClass(HCURSOR cursor) {
@@ -26,13 +33,12 @@ static bool RegisterSaverClass(HCURSOR cursor) {
 }
 
 // Messages first, one per pass; idle passes draw when the pacing allows. A paced run
-// with a frame-rate limit keeps a budget; an unpaced one draws on every idle pass and
-// gives up the rest of its time slice.
-static int RunMessageLoop(bool honourLimit) {
-    std::optional<FrameTimer> timer;
-    if (honourLimit) timer.emplace();
-    float budget = 0.0f;
-    float period = HostState.frameRateLimit != 0 ? 1.0f / static_cast<float>(HostState.frameRateLimit) : 0.0f;
+// keeps a frame budget and sleeps in 1 ms steps; an unpaced one (a frame-rate limit
+// of 0) draws on every idle pass and gives up the rest of its time slice. Only a
+// full-screen run pauses while the monitor is powered down.
+static int RunMessageLoop(bool watchMonitorPower) {
+    FrameTimer timer;
+    FramePacer pacer(HostState.frameRateLimit);
     MSG message = {};
     for (;;) {
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -41,16 +47,14 @@ static int RunMessageLoop(bool honourLimit) {
             DispatchMessageA(&message);
             continue;
         }
-        if (honourLimit && HostState.monitorPoweredDown) Sleep(1);
-        if (honourLimit && HostState.frameRateLimit != 0) {
-            switch (PaceIdlePass(&budget, timer->elapsedSeconds(), period)) {
-                case PaceAction::Draw: SaverIdle(); break;
-                case PaceAction::Sleep: Sleep(1); break;
-                case PaceAction::Spin: break;
-            }
-        } else {
-            SaverIdle();
-            Sleep(0);
+        if (watchMonitorPower && HostState.monitorPoweredDown) Sleep(1);
+        switch (pacer.Pass(timer.elapsedSeconds())) {
+            case PaceAction::Draw:
+                SaverIdle();
+                if (pacer.unpaced()) Sleep(0);
+                break;
+            case PaceAction::Sleep: Sleep(1); break;
+            case PaceAction::Spin: break;
         }
     }
     return static_cast<int>(message.wParam);
@@ -111,6 +115,7 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
         case WM_CREATE:
             HostState.referenceCursor = CursorPosition();
+            HostState.mouseMoveThreshold = MouseThresholdForDpi(WindowDpi(window));
             if (!HostState.previewMode) SetCursor(nullptr);
             break;
         case WM_DESTROY:

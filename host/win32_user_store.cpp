@@ -1,6 +1,7 @@
 // The per-user store on Windows: REG_DWORD values under HKEY_CURRENT_USER.
 #include <windows.h>
 
+#include "host/trace.h"
 #include "host/user_store.h"
 
 static HKEY AsKey(UserStoreKey* key) { return reinterpret_cast<HKEY>(key); }
@@ -22,10 +23,18 @@ UserStoreKey* CreateUserKeyForWriting(const char* keyPath) {
 bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value) {
     BYTE data[4];
     DWORD size = sizeof data;
-    // Any value type is accepted; a longer value fails with ERROR_MORE_DATA, and a
-    // shorter one is treated as missing rather than read as a partial number.
-    if (RegQueryValueExA(AsKey(key), name, nullptr, nullptr, data, &size) != ERROR_SUCCESS) return false;
-    if (size != sizeof data) return false;
+    DWORD type = REG_NONE;
+    // A longer value fails with ERROR_MORE_DATA (its type is still told).
+    const LONG result = RegQueryValueExA(AsKey(key), name, nullptr, &type, data, &size);
+    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) return false;
+    // Only numbers count: a DWORD, or four bytes of binary as older tools write them.
+    // Text typed by hand ("120") would otherwise be read as its character codes.
+    if (type != REG_DWORD && type != REG_BINARY) {
+        TraceF("Registry value %s is not a DWORD: ignored", name);
+        return false;
+    }
+    // A shorter value is treated as missing rather than read as a partial number.
+    if (result != ERROR_SUCCESS || size != sizeof data) return false;
     *value = static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
              static_cast<uint32_t>(data[2]) << 16 | static_cast<uint32_t>(data[3]) << 24;
     return true;

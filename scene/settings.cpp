@@ -71,12 +71,14 @@ void ReadFromRegistry() {
     Trace("Reading Registry...");
     UserStoreKey* key = OpenUserKeyForReading(kSettingsKeyPath);
     BuildModelPath();
-    if (!key) return;
-    for (const StoredValue& value : kStoredValues) {
-        uint32_t stored;
-        if (ReadUserValue(key, value.name, &stored)) Settings.*value.field = static_cast<int32_t>(stored);
+    if (key) {
+        for (const StoredValue& value : kStoredValues) {
+            uint32_t stored;
+            if (ReadUserValue(key, value.name, &stored)) Settings.*value.field = static_cast<int32_t>(stored);
+        }
+        CloseUserKey(key);
     }
-    CloseUserKey(key);
+    // Also without the key (a fresh install), so the default limit applies.
     ReadFrameRateLimit();
 }
 

@@ -26,8 +26,8 @@ extern SaverSettings Settings;
 
 // Every field to its default; the model path to "none".
 void SetDefaults();
-// Rebuilds the model path, then overlays the fields with the stored values that exist
-// and, when the key could be opened, has the host read its frame-rate limit.
+// Rebuilds the model path, overlays the fields with the stored values that exist,
+// then has the host read its frame-rate limit.
 void ReadFromRegistry();
 // Writes the thirteen values; false only when the key can be neither opened nor created.
 bool WriteToRegistry();

@@ -24,6 +24,15 @@ static void SwapSaverBuffers() {
     wglSwapLayerBuffers(saverDC, WGL_SWAP_MAIN_PLANE);
 }
 
+// Where the driver offers WGL_EXT_swap_control, each swap waits for the display:
+// no tearing, and no frames drawn that the screen never shows.
+static void RequestSwapInterval() {
+    using SwapIntervalProc = BOOL(WINAPI*)(int);
+    const auto swapInterval =
+        reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
+    if (swapInterval && swapInterval(1)) Trace("initSaver: swap interval 1");
+}
+
 bool initSaver(HWND window) {
     Trace("initSaver: Initializing");
     std::srand(static_cast<unsigned>(std::time(nullptr)));
@@ -43,6 +52,7 @@ bool initSaver(HWND window) {
         return false;
     }
 
+    RequestSwapInterval();
     SetUpSceneView(client.left, client.top, client.right - client.left, client.bottom - client.top);
 
     SaverState.scene = new Scene();

@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
 """Measures the real velmora.scr under Wine on the current display (tools/bench sets it
-up): time from process start to the first frame, frames per second, and CPU seconds
-per second, for a windowed and several full-screen runs. Frames are counted from
-Wine's own trace of every buffer swap (WINEDEBUG=+timestamp,+wgl), so the saver
-itself is measured unchanged. Prints one line per run; nothing passes or fails."""
+up) beside a clear-and-swap floor program: time from process start to the first
+frame, frames per second, CPU seconds per second and CPU milliseconds per frame, for
+the floor, a windowed and several full-screen runs, then the saver's ratios to the
+floor. Frames are counted from Wine's own trace of every buffer swap
+(WINEDEBUG=+timestamp,+wgl), so both programs are measured unchanged. Prints one
+line per run; nothing passes or fails.
+
+    saver_bench.py VELMORA_SCR FLOOR_EXE"""
 import os
 import re
 import subprocess
@@ -12,6 +16,7 @@ import time
 
 WINE = os.environ["WINE"]
 SCR = sys.argv[1]
+FLOOR = sys.argv[2]
 SECONDS = float(os.environ.get("VELMORA_BENCH_SECONDS", "6"))
 SWAP = re.compile(r"^(\d+\.\d+):\S+:trace:wgl:\S*wglSwap")
 
@@ -33,15 +38,18 @@ def registry(*values):
                         "/f"], capture_output=True, check=True)
 
 
-def measure(label, mode, *values):
+def measure(label, program, mode, *values):
+    """One run of `program` (with `mode` on its command line); a dict of its figures."""
     registry(*values)
     log_path = "/tmp/velmora-bench-wgl.log"
     env = dict(os.environ, WINEDEBUG="+timestamp,+wgl")
     started = uptime()
+    name = os.path.basename(program).replace(".", r"\.")
     with open(log_path, "w") as log:
-        process = subprocess.Popen([WINE, SCR, mode], stdout=subprocess.DEVNULL, stderr=log, env=env)
+        process = subprocess.Popen([WINE, program, *([mode] if mode else [])], stdout=subprocess.DEVNULL,
+                                   stderr=log, env=env)
         time.sleep(2.0)
-        pid = int(subprocess.run(["pgrep", "-n", "-f", r"velmora\.scr " + mode], capture_output=True,
+        pid = int(subprocess.run(["pgrep", "-n", "-f", name + (" " + mode if mode else "")], capture_output=True,
                                  text=True).stdout.split()[0])
         cpu_before, wall_before = cpu_seconds(pid), uptime()
         time.sleep(SECONDS)
@@ -58,17 +66,28 @@ def measure(label, mode, *values):
                 swaps.append(float(m.group(1)))
     os.unlink(log_path)
     if not swaps:
-        print(f"{label:<34} no frame was drawn")
-        return
-    first_frame_ms = (swaps[0] - started) * 1000
+        print(f"{label:<36} no frame was drawn")
+        return None
     in_window = [t for t in swaps if measured_from <= t <= measured_to]
     fps = len(in_window) / (measured_to - measured_from)
-    print(f"{label:<34} first frame {first_frame_ms:7.0f} ms   {fps:7.1f} frames/s   {cpu:5.2f} CPU s/s")
+    figures = {"first": (swaps[0] - started) * 1000, "fps": fps, "cpu": cpu,
+               "per_frame": cpu / fps * 1000 if fps else float("inf")}
+    print(f"{label:<36} first frame {figures['first']:6.0f} ms  {fps:7.1f} frames/s  {cpu:5.2f} CPU s/s"
+          f"  {figures['per_frame']:6.2f} CPU ms/frame")
+    return figures
 
 
-measure("windowed, unpaced", "/w")
-measure("full screen 1024x768, unpaced", "/s")
-measure("full screen, blur on", "/s", ("blur", 1))
-measure("full screen, blur and lighting on", "/s", ("blur", 1), ("lighting", 1))
-measure("full screen, FrameRateLimit 30", "/s", ("FrameRateLimit", 30))
+floor = measure("clear-and-swap floor, full screen", FLOOR, None)
+default = measure("full screen 1024x768, defaults", SCR, "/s")
+unpaced = measure("full screen, FrameRateLimit 0", SCR, "/s", ("FrameRateLimit", 0))
+measure("windowed, defaults", SCR, "/w")
+measure("full screen, blur on", SCR, "/s", ("blur", 1))
+measure("full screen, blur and lighting on", SCR, "/s", ("blur", 1), ("lighting", 1))
+measure("full screen, FrameRateLimit 30", SCR, "/s", ("FrameRateLimit", 30))
 registry()
+if floor:
+    for label, run in (("defaults", default), ("unpaced", unpaced)):
+        if run:
+            print(f"velmora.scr {label:<9} against the floor: first frame {run['first'] - floor['first']:+.0f} ms, "
+                  f"CPU per frame x{run['per_frame'] / floor['per_frame']:.1f}, "
+                  f"CPU s/s x{run['cpu'] / floor['cpu']:.2f}")

@@ -45,8 +45,47 @@ def test_a_run_without_the_key_creates_none(saver):
     assert not key_exists(saver)
 
 
+def frames_drawn(saver, seconds: float) -> int:
+    """Buffer swaps of a full-screen run in `seconds` after its start-up, counted from
+    Wine's own trace of them, so the saver is measured unchanged."""
+    trace = saver.scr.parent / "test-results-wgl.log"
+    with open(trace, "w") as log:
+        process = subprocess.Popen([saver.wine, str(saver.scr), "/s"], stdout=subprocess.DEVNULL, stderr=log,
+                                   env=dict(os.environ, WINEDEBUG="+timestamp,+wgl"))
+        try:
+            saver.wait_for_window("Screensaver")
+            time.sleep(1)
+            start = time.monotonic()
+            offset = os.path.getsize(trace)
+            time.sleep(seconds)
+            elapsed = time.monotonic() - start
+            end_offset = os.path.getsize(trace)
+            saver.xdotool("key", "q")
+            process.wait(timeout=30)
+        finally:
+            if process.poll() is None:
+                process.kill()
+    with open(trace, "rb") as log:
+        log.seek(offset)
+        window = log.read(end_offset - offset)
+    trace.unlink()
+    return round(window.count(b"wglSwap") / elapsed * seconds)
+
+
+def test_without_a_limit_the_saver_is_paced_and_zero_unpaces_it(saver):
+    saver.reg_set_dword("scale", 10)  # a small cube: the loop, not the drawing, sets the pace
+    paced = frames_drawn(saver, 3)
+    saver.reg_set_dword("FrameRateLimit", 0)
+    unpaced = frames_drawn(saver, 3)
+    # 60 frames a second by default; unpaced, as many as the machine draws (about 150
+    # to 190 a second full screen here).
+    assert paced < 0.75 * unpaced, (paced, unpaced)
+    assert 100 <= paced <= 200, (paced, unpaced)
+
+
 def test_frame_rate_limit_paces_a_full_screen_run(saver):
     saver.reg_set_dword("scale", 10)  # a small cube: the loop, not the drawing, sets the pace
+    saver.reg_set_dword("FrameRateLimit", 0)
     unpaced = busy_share(saver, 2)
     saver.reg_set_dword("FrameRateLimit", 30)
     paced = busy_share(saver, 2)

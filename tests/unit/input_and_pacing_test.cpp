@@ -2,10 +2,21 @@
 // ends the saver, and when an idle pass draws.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "host/frame_pacing.h"
+#include "host/host_state.h"
 #include "host/mouse_rule.h"
+#include "host/user_store.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <cstdlib>
+#endif
 
 namespace {
 
@@ -25,6 +36,14 @@ TEST(MouseRule, ExactlyTheThresholdIsToleratedOneMoreEnds) {
     EXPECT_TRUE(MouseMoveEndsSaver(ref, {105, 100}, 4));
     EXPECT_TRUE(MouseMoveEndsSaver(ref, {97, 102}, 4));
     EXPECT_TRUE(MouseMoveEndsSaver(ref, {103, 103}, 4));
+}
+
+TEST(MouseRule, ThresholdFollowsTheWindowsDpi) {
+    EXPECT_EQ(MouseThresholdForDpi(96), 4);
+    EXPECT_EQ(MouseThresholdForDpi(120), 5);  // 125 %
+    EXPECT_EQ(MouseThresholdForDpi(144), 6);  // 150 %
+    EXPECT_EQ(MouseThresholdForDpi(192), 8);  // a 4K screen at 200 %
+    EXPECT_EQ(MouseThresholdForDpi(0), 4) << "no per-monitor DPI on this system";
 }
 
 // Runs the paced loop's idle passes against a simulated clock, where each pass costs
@@ -88,17 +107,100 @@ TEST(FramePacing, BudgetSleepsSpinsAndDraws) {
     EXPECT_EQ(PaceIdlePass(&budget, 0.0005f, 0.05f), PaceAction::Draw);  // exactly 0 draws
 }
 
-TEST(FramePacing, HugeDebtIsForgiven) {
+TEST(FramePacing, DebtBeyondAQuarterSecondIsForgiven) {
     float budget = 0.0f;
     // A machine that slept for an hour: no thousand-frame catch-up burst.
     EXPECT_EQ(PaceIdlePass(&budget, 3600.0f, 0.02f), PaceAction::Draw);
     EXPECT_FLOAT_EQ(budget, 0.02f);
     EXPECT_EQ(PaceIdlePass(&budget, 0.001f, 0.02f), PaceAction::Sleep);
-    // A debt of up to 1000 s is still repaid frame by frame.
+    // A debt of up to a quarter second is still repaid frame by frame.
     budget = 0.0f;
-    EXPECT_EQ(PaceIdlePass(&budget, 999.0f, 1.0f), PaceAction::Draw);
-    EXPECT_FLOAT_EQ(budget, -998.0f);
-    EXPECT_EQ(PaceIdlePass(&budget, 0.0f, 1.0f), PaceAction::Draw);
+    EXPECT_EQ(PaceIdlePass(&budget, 0.2f, 0.05f), PaceAction::Draw);
+    EXPECT_FLOAT_EQ(budget, -0.15f);
+    EXPECT_EQ(PaceIdlePass(&budget, 0.0f, 0.05f), PaceAction::Draw);
+}
+
+// The limit as the settings load reads it from the store, then the loop's pacing of it
+// against a simulated clock: idle calls in two seconds.
+class PacingFromTheStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+#if !defined(_WIN32)
+        char folder[] = "/tmp/velmora-pacing.XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        configFolder = folder;
+        setenv("XDG_CONFIG_HOME", folder, 1);
+#endif
+        ASSERT_TRUE(DeleteUserKey(kSettingsKeyPath));
+    }
+    void TearDown() override {
+        DeleteUserKey(kSettingsKeyPath);
+#if !defined(_WIN32)
+        std::filesystem::remove_all(configFolder);
+#endif
+    }
+    // Each frame costs 2 ms; the one drawn at `stallAt` seconds takes two seconds more
+    // (a debugger, a suspended machine).
+    static int IdleCalls(double seconds, double stallAt = -1.0) {
+        ReadFrameRateLimit();
+        FramePacer pacer(HostState.frameRateLimit);
+        int draws = 0;
+        double now = 0.0, lastQuery = 0.0;
+        while (now < seconds) {
+            const float elapsed = static_cast<float>(now - lastQuery);
+            lastQuery = now;
+            switch (pacer.Pass(elapsed)) {
+                case PaceAction::Draw:
+                    ++draws;
+                    now += 0.002;
+                    if (stallAt >= 0.0 && now >= stallAt) {
+                        now += 2.0;
+                        stallAt = -1.0;
+                    }
+                    if (pacer.unpaced()) now += 0.0001;  // the loop gives up its time slice
+                    break;
+                case PaceAction::Sleep: now += 0.001; break;
+                case PaceAction::Spin: now += 0.00002; break;
+            }
+        }
+        return draws;
+    }
+    static void Store(const char* name, uint32_t value) {
+        UserStoreKey* key = CreateUserKeyForWriting(kSettingsKeyPath);
+        ASSERT_NE(key, nullptr);
+        ASSERT_TRUE(WriteUserValue(key, name, value));
+        CloseUserKey(key);
+    }
+    std::string configFolder;
+};
+
+TEST_F(PacingFromTheStore, SixtyAFrameSecondWithoutAUsableValue) {
+    EXPECT_NEAR(IdleCalls(2.0), 120, 1) << "no key";
+    Store("scale", 100);
+    EXPECT_NEAR(IdleCalls(2.0), 120, 1) << "no value";
+#if defined(_WIN32)
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_WRITE, &key), ERROR_SUCCESS);
+    RegSetValueExA(key, "FrameRateLimit", 0, REG_SZ, reinterpret_cast<const BYTE*>("120"), 4);
+    RegCloseKey(key);
+#else
+    std::ofstream(configFolder + "/velmora/Software/VLG", std::ios::app) << "FrameRateLimit=120 fps\n";
+#endif
+    EXPECT_NEAR(IdleCalls(2.0), 120, 1) << "a value that is no number";
+    Store("FrameRateLimit", 30);
+    EXPECT_NEAR(IdleCalls(2.0), 60, 1);
+}
+
+TEST_F(PacingFromTheStore, ZeroIsUnpaced) {
+    Store("FrameRateLimit", 0);
+    // Every 2 ms frame follows the last: about a thousand, where the paced loop draws 120.
+    EXPECT_GT(IdleCalls(2.0), 900);
+}
+
+TEST_F(PacingFromTheStore, ATwoSecondStallIsForgivenNotFastForwarded) {
+    // Three seconds, two of them stalled: one second of frames at 60, not a burst
+    // that repays the two seconds the stall owed.
+    EXPECT_NEAR(IdleCalls(3.0, 0.5), 60, 2);
 }
 
 }  // namespace

@@ -90,8 +90,8 @@ TEST_F(SettingsStore, DefaultsAndAMissingKey) {
     HostState.frameRateLimit = 42;
     ReadFromRegistry();
     ExpectDefaultsExcept("");
-    // Without the key the host's limit is not read again.
-    EXPECT_EQ(HostState.frameRateLimit, 42u);
+    // A fresh install, without the key, is paced at the default limit too.
+    EXPECT_EQ(HostState.frameRateLimit, 60u);
     ASSERT_GE(traced.size(), 3u);
     EXPECT_EQ(traced[0], "Setting default values");
     EXPECT_EQ(traced[1], "Reading Registry...");
@@ -105,7 +105,7 @@ TEST_F(SettingsStore, StoredValuesOverlayTheDefaults) {
     ReadFromRegistry();
     EXPECT_EQ(Settings.scale, 250);
     ExpectDefaultsExcept("scale");
-    EXPECT_EQ(HostState.frameRateLimit, 0u) << "an opened key reads the limit: none stored";
+    EXPECT_EQ(HostState.frameRateLimit, 60u) << "none stored: the default limit";
 
     Store({{"blur", 2}, {"xoff", 0xFFFFFFFFu}, {"FrameRateLimit", 30}});
     ReadFromRegistry();

@@ -25,38 +25,47 @@ protected:
     }
 };
 
-TEST_F(RegistryValues, FrameRateLimitIsReadOnlyFromFourByteValues) {
+TEST_F(RegistryValues, FrameRateLimitIsReadOnlyFromFourByteNumbers) {
     HostState.frameRateLimit = 77;
     ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 0u) << "no key: unpaced";
+    EXPECT_EQ(HostState.frameRateLimit, 60u) << "no key: the default limit";
 
     DWORD thirty = 30;
     Set("FrameRateLimit", REG_DWORD, &thirty, 4);
     ReadFrameRateLimit();
     EXPECT_EQ(HostState.frameRateLimit, 30u);
 
-    const BYTE binary[4] = {60, 0, 0, 0};  // any type of 4 bytes
+    const BYTE binary[4] = {45, 0, 0, 0};  // four bytes of binary, as older tools write
     Set("FrameRateLimit", REG_BINARY, binary, 4);
     ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 60u);
+    EXPECT_EQ(HostState.frameRateLimit, 45u);
+
+    // Text typed by hand would read as its character codes, 3,158,577 frames a second.
+    Set("FrameRateLimit", REG_SZ, "120", 4);
+    ReadFrameRateLimit();
+    EXPECT_EQ(HostState.frameRateLimit, 60u) << "a REG_SZ is ignored";
 
     ULONGLONG wide = 45;  // longer than 4 bytes
     Set("FrameRateLimit", REG_QWORD, &wide, 8);
     ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 0u);
+    EXPECT_EQ(HostState.frameRateLimit, 60u);
 
     const BYTE shortValue[2] = {25, 0};  // shorter: treated as missing
     Set("FrameRateLimit", REG_BINARY, shortValue, 2);
     ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 0u);
+    EXPECT_EQ(HostState.frameRateLimit, 60u);
 
-    Set("FrameRateLimit", REG_DWORD, &thirty, 4);
+    DWORD zero = 0;
+    Set("FrameRateLimit", REG_DWORD, &zero, 4);
+    ReadFrameRateLimit();
+    EXPECT_EQ(HostState.frameRateLimit, 0u) << "0 asks for the unpaced loop";
+
     HKEY key;
     RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_WRITE, &key);
     RegDeleteValueA(key, "FrameRateLimit");
     RegCloseKey(key);
     ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 0u) << "key without the value: unpaced";
+    EXPECT_EQ(HostState.frameRateLimit, 60u) << "key without the value: the default limit";
 }
 
 // Runs RunSaverWindow full screen; `onIdle` acts from inside the loop.
@@ -88,7 +97,28 @@ TEST_F(RegistryValues, PacedRunDrawsAtTheLimitAndEndsWithZero) {
     EXPECT_FALSE(IsWindow(static_cast<HWND>(HostState.saverWindow)));
 }
 
+TEST_F(RegistryValues, WindowedRunIsPacedByDefault) {
+    Stub.Reset();
+    Stub.onCreate = [] { ReadFrameRateLimit(); };
+    DWORD start = 0;
+    Stub.onIdle = [&start] {
+        if (Stub.idleCalls == 1) start = GetTickCount();
+        if (GetTickCount() - start >= 500) DestroyWindow(static_cast<HWND>(HostState.saverWindow));
+    };
+    HostState = HostStateRecord{};
+    HostState.mouseMoveThreshold = 4;
+    HostState.instance = GetModuleHandleA(nullptr);
+    EXPECT_EQ(RunWindowed(), 0);
+    UnregisterClassA(kSaverClassName, GetModuleHandleA(nullptr));
+    EXPECT_EQ(HostState.frameRateLimit, 60u);
+    // 60 frames a second for half a second: about 31; unpaced it would be thousands.
+    EXPECT_GE(Stub.idleCalls, 15);
+    EXPECT_LE(Stub.idleCalls, 60);
+}
+
 TEST_F(RegistryValues, UnpacedRunDrawsOnEveryIdlePass) {
+    DWORD unpaced = 0;
+    Set("FrameRateLimit", REG_DWORD, &unpaced, 4);
     Stub.Reset();
     Stub.onCreate = [] { ReadFrameRateLimit(); };
     Stub.onIdle = [] {

@@ -49,10 +49,11 @@ TEST_F(RegistrySettings, WritesDwordsUnderTheUsersKeyAndReadsThemBack) {
     EXPECT_EQ(Settings.lighting, 1);
 }
 
-TEST_F(RegistrySettings, AnyTypeOfFourBytesIsReadShorterOrLongerIsNot) {
+TEST_F(RegistrySettings, OnlyFourByteNumbersAreRead) {
     const BYTE binary[4] = {0x2C, 0x01, 0, 0};  // 300
     SetRaw("xrots", REG_BINARY, binary, 4);
-    SetRaw("yrots", REG_SZ, "abc", 4);  // 'a' 'b' 'c' NUL, taken as its bytes
+    SetRaw("yrots", REG_SZ, "abc", 4);  // 'a' 'b' 'c' NUL would read as 6,513,249
+    SetRaw("scale", REG_SZ, "250", 4);  // typed by hand: about 3 million percent
     const BYTE twoBytes[2] = {5, 0};
     SetRaw("zrots", REG_BINARY, twoBytes, 2);
     ULONGLONG wide = 9;
@@ -60,7 +61,8 @@ TEST_F(RegistrySettings, AnyTypeOfFourBytesIsReadShorterOrLongerIsNot) {
     SetDefaults();
     ReadFromRegistry();
     EXPECT_EQ(Settings.xrots, 300);
-    EXPECT_EQ(Settings.yrots, 0x00636261);
+    EXPECT_EQ(Settings.yrots, 1) << "text is no number: the field stays as it was";
+    EXPECT_EQ(Settings.scale, 100);
     EXPECT_EQ(Settings.zrots, 20) << "a 2-byte value leaves the field as it was";
     EXPECT_EQ(Settings.vel, 20) << "an 8-byte value does not fit the 4-byte buffer";
 }
