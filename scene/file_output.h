@@ -44,6 +44,9 @@ bool IsDiskFile(OutputFile* file);
 // Sets the times that are not 0; systems without a creation time ignore it.
 bool SetOutputFileTimes(OutputFile* file, FileTime creation, FileTime access, FileTime modification);
 void CloseOutputFile(OutputFile* file);
+// Removes a closed file that was not written whole, clearing its attributes first (a
+// read-only member's file could not be removed otherwise); true when it is gone.
+bool RemoveOutputFile(const char* name);
 
 // Creates one directory; true when it exists afterwards.
 bool MakeDirectory(const char* path);

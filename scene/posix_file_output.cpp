@@ -96,6 +96,14 @@ void CloseOutputFile(OutputFile* file) {
     delete file;
 }
 
+bool RemoveOutputFile(const char* name) {
+    // Off Windows a directory's permissions decide removal; the file's own mode is
+    // cleared all the same, as its attributes are there.
+    std::string path = PosixPath(name);
+    chmod(path.c_str(), 0600);
+    return unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
 bool MakeDirectory(const char* path) {
     std::string posixPath = PosixPath(path);
     if (mkdir(posixPath.c_str(), 0777) == 0) return true;

@@ -26,17 +26,27 @@ const StoredValue kStoredValues[] = {
     {"lighting", &SaverSettings::lighting},
 };
 
-// The default model is always the one unpacked into the temporary folder. A path
-// that would not fit is left empty rather than cut into the name of another file.
+constexpr const char* kDefaultModelName = "VLG.3DS";
+
+// The default model is always the one unpacked into the temporary folder.
 void BuildModelPath() {
     char folder[kModelPathSize];
-    TemporaryFolder(folder, sizeof folder);
-    int length = std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "%s\\%s", folder, "VLG.3DS");
-    if (folder[0] == '\0' || length < 0 || length >= kModelPathSize) Settings.modelPath[0] = '\0';
+    DefaultModelFolder(folder, sizeof folder);
+    if (folder[0] == '\0') Settings.modelPath[0] = '\0';
+    else std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "%s\\%s", folder, kDefaultModelName);
     TraceF("Custom-compiled file: %s", Settings.modelPath);
 }
 
 }  // namespace
+
+const char* DefaultModelFolder(char* buffer, int size) {
+    TemporaryFolder(buffer, size);
+    // A folder whose model path would not fit is no folder for the model: its path
+    // is left empty rather than cut into the name of another file.
+    if (std::strlen(buffer) + 1 + std::strlen(kDefaultModelName) >= static_cast<size_t>(kModelPathSize))
+        buffer[0] = '\0';
+    return buffer;
+}
 
 const char* TemporaryFolder(char* buffer, int size) {
     const char* temp = std::getenv("TEMP");

@@ -35,3 +35,6 @@ bool WriteToRegistry();
 // The folder "TEMP" names, or the platform's temporary folder when it is unset or
 // empty, without a trailing separator.
 const char* TemporaryFolder(char* buffer, int size);
+// The one folder the default model is unpacked into and read from: the temporary
+// folder, or empty when there is none or the model's path in it would not fit.
+const char* DefaultModelFolder(char* buffer, int size);

@@ -8,12 +8,13 @@ bool UnpackArchive(const void* data, size_t size) {
     ZipEntry entry;
     ZipReader::getEntry(archive, -1, &entry);
     int32_t count = entry.index;
-    // Member failures (a read-only older copy, say) are not examined: the others are
-    // still written.
+    // A member that fails (a read-only older copy, say) does not stop the others.
+    bool everyMember = true;
     for (int32_t i = 0; i < count; ++i) {
-        if (ZipReader::getEntry(archive, i, &entry) == ZipReader::kSuccess)
-            ZipReader::extractToFile(archive, i, entry.name);
+        if (ZipReader::getEntry(archive, i, &entry) != ZipReader::kSuccess ||
+            ZipReader::extractToFile(archive, i, entry.name) != ZipReader::kSuccess)
+            everyMember = false;
     }
     ZipReader::close(archive);
-    return true;
+    return everyMember;
 }

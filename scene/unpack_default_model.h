@@ -2,14 +2,16 @@
 #pragma once
 #include <cstddef>
 
-// Windows: makes the "TEMP" directory the process's current directory and writes
-// every member of the archive resource (RCDATA 503 of HostState.instance) there under
-// its stored name. True when the archive was opened and every member attempted;
-// false when "TEMP" names no usable directory (then nothing is written anywhere), or
-// when the resource or the archive cannot be opened.
-bool UnpackDefaultModel();
+// Windows: makes `folder` (the one the default model is read from) the process's
+// current directory and writes every member of the archive resource (RCDATA 503 of
+// HostState.instance) there under its stored name. True only when every member was
+// written whole; false when `folder` is empty or no usable directory (then nothing is
+// written anywhere), when the resource or the archive cannot be opened, or when a
+// member could not be written (a read-only file of that name left there by someone
+// else, say): what is in the folder then is not the default model.
+bool UnpackDefaultModel(const char* folder);
 
 // Writes every member of the ZIP archive in `data` to the current directory under its
-// stored name; a member that cannot be written does not stop the others. False when
-// the archive cannot be opened.
+// stored name; a member that cannot be written does not stop the others. True when
+// the archive opened and every member was written.
 bool UnpackArchive(const void* data, size_t size);

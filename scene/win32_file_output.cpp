@@ -75,6 +75,11 @@ void CloseOutputFile(OutputFile* file) {
     delete file;
 }
 
+bool RemoveOutputFile(const char* name) {
+    SetFileAttributesA(name, FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(name) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 bool MakeDirectory(const char* path) {
     if (CreateDirectoryA(path, nullptr)) return true;
     DWORD attributes = GetFileAttributesA(path);

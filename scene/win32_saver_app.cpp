@@ -60,7 +60,13 @@ bool initSaver(HWND window) {
     SaverState.swapBuffers = SwapSaverBuffers;
     if (Settings.lighting) SetUpLighting();
 
-    UnpackDefaultModel();
+    // Unpacked and read from one folder. Whatever lies there that this start did not
+    // write whole (a stale or planted copy) is not loaded: the cube is drawn instead.
+    char folder[kModelPathSize];
+    if (!UnpackDefaultModel(DefaultModelFolder(folder, sizeof folder))) {
+        Trace("initSaver: the default model was not unpacked");
+        return false;
+    }
     return SaverState.scene->LoadModel();
 }
 

@@ -376,9 +376,12 @@ uint32_t extractToFile(ZipHandle* handle, int32_t index, const char* fileName) {
         return Result(kCannotCreateFile);
     }
     bool ok = CopyMember(handle->archive, file);
-    if (ok && IsDiskFile(file))
-        SetOutputFileTimes(file, entry.creationTime, entry.accessTime, entry.modificationTime);
+    const bool onDisk = IsDiskFile(file);
+    if (ok && onDisk) SetOutputFileTimes(file, entry.creationTime, entry.accessTime, entry.modificationTime);
     CloseOutputFile(file);
+    // A member that failed its read or its CRC is not left on disk with wrong bytes
+    // for the next step to load.
+    if (!ok && onDisk) RemoveOutputFile(fileName);
     return Result(ok ? kSuccess : kWriteError);
 }
 

@@ -99,12 +99,17 @@ class Saver:
                              capture_output=True, text=True, timeout=timeout_ms / 1000 + 30, env=self.environ).stdout
         return parse_report(out)
 
-    def start(self, *args, timeout_ms: int = 60000, env: str = None) -> Background:
+    def start(self, *args, timeout_ms: int = 60000, env: str = None, trace: Path = None) -> Background:
         """Starts velmora.scr with `args` in the background; `env` ("NAME=value")
-        sets one environment variable for it."""
+        sets one environment variable for it; with `trace`, the saver's trace
+        messages (Wine's debug strings) are written to that file."""
         command = ("runenv", timeout_ms, env) if env else ("run", timeout_ms)
+        environ = self.environ
+        if trace:
+            environ = dict(self.environ or os.environ, WINEDEBUG="+debugstr")
         process = subprocess.Popen(self._helper_args(*command, winpath(self.scr), *args),
-                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=self.environ)
+                                   stdout=subprocess.PIPE, stderr=open(trace, "w") if trace else subprocess.DEVNULL,
+                                   text=True, env=environ)
         job = Background(process)
         self.background.append(job)
         return job

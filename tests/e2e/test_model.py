@@ -1,6 +1,9 @@
 """The default model on screen: the unpacked lodge, textured, in every saver mode;
 the cube when it cannot be unpacked."""
+import re
+import subprocess
 import time
+from pathlib import Path
 
 from test_scene import is_black, is_cube_colour, is_wood
 
@@ -14,10 +17,10 @@ def lodge_share(shot, box=None):
     return drawn, (wood / drawn if drawn else 0.0), (cube / drawn if drawn else 0.0)
 
 
-def show(saver, args, title, name, env=None, **settings):
+def show(saver, args, title, name, env=None, trace=None, **settings):
     for key, value in settings.items():
         saver.reg_set_dword(key, value)
-    job = saver.start(*args, env=env)
+    job = saver.start(*args, env=env, trace=trace)
     saver.wait_for_window(title)
     time.sleep(2.5)
     shot = saver.screen_pixels(name)
@@ -82,3 +85,24 @@ def test_cube_shows_when_temp_cannot_be_used(saver):
     drawn = shot.count(lambda r, g, b: not is_black(r, g, b))
     assert shot.count(is_cube_colour) > 0.95 * drawn
 
+
+def test_without_temp_the_lodge_is_unpacked_into_the_system_temporary_folder(saver, tmp_path):
+    trace = tmp_path / "trace.log"
+    started = time.time()
+    job, shot = show(saver, ["/s"], "Screensaver", "lodge-without-temp", env="TEMP=", trace=trace)
+    end(saver, job)
+    drawn, wood, cube = lodge_share(shot)
+    assert drawn > 20000
+    assert wood > 0.5 and cube < 0.02, "the lodge, not the cube"
+    # Wine writes each debug string escaped: backslashes doubled, within quotes.
+    found = re.search(r'Will extract zip file to ([^"\n]+)"', trace.read_text(errors="replace"))
+    assert found, "no unpacking traced"
+    folder = found.group(1).replace("\\\\", "\\")
+    assert folder, "an empty folder was traced"
+    unix = subprocess.run([saver.wine, "winepath", "-u", folder], capture_output=True, text=True,
+                          env=saver.environ).stdout.strip()
+    for name in ("Texture.jpg", "VLG.3DS"):
+        assert (Path(unix) / name).is_file(), f"{name} is not in {folder}"
+        # Written by this run (the archive's times are given to the file, but its
+        # status change time is the moment it was made).
+        assert (Path(unix) / name).stat().st_ctime >= started - 1, name

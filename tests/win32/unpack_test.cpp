@@ -92,7 +92,7 @@ TEST_F(Unpack, WritesTheMembersIntoTempWithTheArchiveTimesAndAttributes) {
 
     // Twice: files deleted between runs are simply written again.
     for (int run = 0; run < 2; ++run) {
-        ASSERT_TRUE(UnpackDefaultModel());
+        ASSERT_TRUE(UnpackDefaultModel(folder.c_str()));
         char current[MAX_PATH];
         GetCurrentDirectoryA(MAX_PATH, current);
         EXPECT_EQ(lstrcmpiA(current, folder.c_str()), 0) << current;
@@ -122,24 +122,23 @@ TEST_F(Unpack, ReadOnlyOlderCopyIsSkippedAndTheOtherMemberWritten) {
     std::ofstream(folder + "\\Texture.jpg") << "older texture";
     std::ofstream(folder + "\\VLG.3DS") << "older model";
     SetFileAttributesA((folder + "\\Texture.jpg").c_str(), FILE_ATTRIBUTE_READONLY);
-    ASSERT_TRUE(UnpackDefaultModel());
+    // Not the default model as packed: the caller loads none of it.
+    EXPECT_FALSE(UnpackDefaultModel(folder.c_str()));
     EXPECT_EQ(Contents(folder + "\\Texture.jpg"), "older texture");
     EXPECT_EQ(Contents(folder + "\\VLG.3DS").size(), static_cast<size_t>(entries[1].uncompressedSize));
 }
 
 TEST_F(Unpack, MissingResourceWritesNothing) {
     HostState.instance = GetModuleHandleA("kernel32.dll");
-    EXPECT_FALSE(UnpackDefaultModel());
+    EXPECT_FALSE(UnpackDefaultModel(folder.c_str()));
     EXPECT_TRUE(Listing().empty());
 }
 
 TEST_F(Unpack, UnusableTempWritesNothingAnywhere) {
     SetCurrentDirectoryA(folder.c_str());
-    SetEnvironmentVariableA("TEMP", (folder + "\\missing").c_str());
-    EXPECT_FALSE(UnpackDefaultModel());
+    EXPECT_FALSE(UnpackDefaultModel((folder + "\\missing").c_str()));
     EXPECT_TRUE(Listing().empty()) << "nothing lands in the current directory";
-    SetEnvironmentVariableA("TEMP", "");
-    EXPECT_FALSE(UnpackDefaultModel());
+    EXPECT_FALSE(UnpackDefaultModel(""));
     EXPECT_TRUE(Listing().empty());
 }
 
