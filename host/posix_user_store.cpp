@@ -102,6 +102,7 @@ bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value) {
 }
 
 bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value) {
+    if (!UserValueWriteAllowed(name)) return false;
     if (!key->writable) return false;
     key->Set(name, value);
     key->changed = true;

@@ -12,10 +12,17 @@ UserStoreKey* CreateUserKeyForWriting(const char* keyPath);
 // True only when the value exists, is a number (REG_DWORD, or 4 bytes of REG_BINARY)
 // and holds exactly 4 bytes; a value of another type is traced and ignored.
 bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value);
-// Writes a 4-byte DWORD value.
+// Writes a 4-byte DWORD value; false when the store refused it.
 bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value);
 // Removes a key and its values (tests and clean-up); true when it is gone.
 bool DeleteUserKey(const char* keyPath);
 // Closes the key (and, for the file store, saves what was written).
 void CloseUserKey(UserStoreKey* key);
 
+// A seam for tests of what happens when the store refuses a write (a policy-locked
+// key, a full disk): while a filter is set, a value it answers false for is not
+// written and WriteUserValue fails. Null removes the filter; returns the previous one.
+using UserValueWriteFilter = bool (*)(const char* name);
+UserValueWriteFilter SetUserValueWriteFilter(UserValueWriteFilter filter);
+// False when the filter refuses the value; the stores ask before every write.
+bool UserValueWriteAllowed(const char* name);

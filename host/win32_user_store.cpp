@@ -41,6 +41,7 @@ bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value) {
 }
 
 bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value) {
+    if (!UserValueWriteAllowed(name)) return false;
     DWORD data = value;
     return RegSetValueExA(AsKey(key), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                           sizeof data) == ERROR_SUCCESS;

@@ -96,9 +96,11 @@ bool WriteToRegistry() {
     Trace("Writing registry values...");
     UserStoreKey* key = CreateUserKeyForWriting(kSettingsKeyPath);
     if (!key) return false;
+    // Every value is tried; one refused write makes the whole save a failure.
+    bool everyValue = true;
     for (const StoredValue& value : kStoredValues) {
-        WriteUserValue(key, value.name, static_cast<uint32_t>(Settings.*value.field));
+        if (!WriteUserValue(key, value.name, static_cast<uint32_t>(Settings.*value.field))) everyValue = false;
     }
     CloseUserKey(key);
-    return true;
+    return everyValue;
 }

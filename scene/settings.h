@@ -29,7 +29,8 @@ void SetDefaults();
 // Rebuilds the model path, overlays the fields with the stored values that exist,
 // then has the host read its frame-rate limit.
 void ReadFromRegistry();
-// Writes the thirteen values; false only when the key can be neither opened nor created.
+// Writes the thirteen values; false when the key can be neither opened nor created or
+// any value was refused (the others are still written).
 bool WriteToRegistry();
 
 // The folder "TEMP" names, or the platform's temporary folder when it is unset or

@@ -69,7 +69,12 @@ void OnCommand(HWND dialog, int id) {
         case IDOK:
             Trace("User hit OK");
             readDialogValues(dialog);
-            WriteToRegistry();  // a failed write is not reported; the dialog closes all the same
+            // A save that failed is said, and the dialog stays open: the user can try
+            // again or cancel, rather than find the old settings in the next run.
+            if (!WriteToRegistry()) {
+                MessageBoxA(dialog, "The settings could not be saved.", "Error", MB_OK | MB_ICONERROR);
+                break;
+            }
             EndDialog(dialog, IDOK);
             break;
         case IDCANCEL:
@@ -90,8 +95,9 @@ void OnCommand(HWND dialog, int id) {
             break;
         case kHelpButton:
             Trace("User hit the HELP button");
-            DialogBoxParamA(static_cast<HINSTANCE>(HostState.instance), MAKEINTRESOURCEA(kAboutDialogId),
-                            GetForegroundWindow(), ScreenSaverHelpDialog, 0);
+            // Owned by the dialog, which stays disabled while the About box is open.
+            DialogBoxParamA(static_cast<HINSTANCE>(HostState.instance), MAKEINTRESOURCEA(kAboutDialogId), dialog,
+                            ScreenSaverHelpDialog, 0);
             break;
         default:
             break;

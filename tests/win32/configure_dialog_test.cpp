@@ -16,6 +16,7 @@
 
 #include "host/host_state.h"
 #include "host/trace.h"
+#include "host/user_store.h"
 #include "host/win32_host.h"
 #include "scene/settings.h"
 #include "scene/win32_configure_dialog.h"
@@ -499,6 +500,57 @@ TEST_F(ConfigureDialog, AboutClosesWithOkEnterOrEscAndLeavesThePendingValues) {
     EXPECT_EQ(StoredValues().at("xoff"), 135u);
     EXPECT_EQ(StoredValues().at("blur"), 1u);
     EXPECT_EQ(std::count(Traces.begin(), Traces.end(), "ScreenSaverHelpDialog:\tCaught a WM_INITDIALOG signal"), 3);
+}
+
+TEST_F(ConfigureDialog, AboutIsOwnedByTheDialogWhateverIsInFront) {
+    Start({});
+    HWND other = CreateWindowExA(0, "STATIC", "in front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    static HWND front;
+    front = other;
+    int result = RunDialog({
+        [] {
+            SetForegroundWindow(front);
+            Click(151);
+        },
+        [] {
+            HWND about = FindDialog("About");
+            ASSERT_NE(about, nullptr);
+            EXPECT_EQ(GetWindow(about, GW_OWNER), ConfigDialog());
+            EXPECT_FALSE(IsWindowEnabled(ConfigDialog())) << "the dialog waits for the About box";
+        },
+        [] { Click(FindDialog("About"), IDOK); },
+        [] { Click(IDCANCEL); },
+    });
+    DestroyWindow(other);
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(ConfigureDialog, ASaveTheStoreRefusesIsSaidAndTheDialogStaysOpen) {
+    Start({});
+    // The store refuses "scale"; the values before it are written, those after it tried.
+    UserValueWriteFilter previous = SetUserValueWriteFilter([](const char* name) { return std::string(name) != "scale"; });
+    int result = RunDialog({
+        [] { Click(IDOK); },  // the error box opens; the next steps play inside its loop
+        [] {
+            HWND box = FindDialog("Error");
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(GetWindow(box, GW_OWNER), ConfigDialog());
+            EXPECT_EQ(Text(box, 0xFFFF), "The settings could not be saved.");
+            Click(box, IDOK);
+        },
+        [] {
+            EXPECT_EQ(FindDialog("Error"), nullptr);
+            EXPECT_NE(ConfigDialog(), nullptr) << "the dialog stays open";
+        },
+        [] { Click(IDCANCEL); },
+    });
+    SetUserValueWriteFilter(previous);
+    EXPECT_EQ(result, IDCANCEL);
+    std::map<std::string, DWORD> stored = StoredValues();
+    EXPECT_EQ(stored.count("scale"), 0u);
+    EXPECT_EQ(stored.count("xoff"), 1u) << "values already written stay";
+    EXPECT_EQ(stored.count("lighting"), 1u);
 }
 
 // Each trackbar: its id, its range and the value it edits.

@@ -1,0 +1,13 @@
+#include "host/user_store.h"
+
+static UserValueWriteFilter writeFilter = nullptr;
+
+UserValueWriteFilter SetUserValueWriteFilter(UserValueWriteFilter filter) {
+    UserValueWriteFilter previous = writeFilter;
+    writeFilter = filter;
+    return previous;
+}
+
+bool UserValueWriteAllowed(const char* name) {
+    return !writeFilter || writeFilter(name);
+}
