@@ -21,6 +21,19 @@ static uint32_t WindowDpi(HWND window) {
     return getDpiForWindow ? getDpiForWindow(window) : 0;
 }
 
+// The display's power state as the system broadcasts it (Windows 8 and later):
+// GUID_CONSOLE_DISPLAY_STATE, whose data byte is 0 off, 1 on, 2 dimmed.
+static const GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+static HPOWERNOTIFY displayStateNotification;
+
+// True for a notification that the display is on again.
+static bool DisplayTurnedOn(WPARAM event, LPARAM data) {
+    if (event != PBT_POWERSETTINGCHANGE || !data) return false;
+    const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
+    return IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) && setting->DataLength >= 1 &&
+           setting->Data[0] == 1;
+}
+
 static bool RegisterSaverClass(HCURSOR cursor) {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
@@ -116,10 +129,20 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CREATE:
             HostState.referenceCursor = CursorPosition();
             HostState.mouseMoveThreshold = MouseThresholdForDpi(WindowDpi(window));
-            if (!HostState.previewMode) SetCursor(nullptr);
+            if (!HostState.previewMode && !HostState.windowedMode) SetCursor(nullptr);
+            // A display that wakes without input (a program keeping it on) says so
+            // here, so that drawing resumes.
+            if (!HostState.previewMode && !HostState.windowedMode)
+                displayStateNotification =
+                    RegisterPowerSettingNotification(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
             break;
         case WM_DESTROY:
+            if (displayStateNotification) UnregisterPowerSettingNotification(displayStateNotification);
+            displayStateNotification = nullptr;
             PostQuitMessage(0);
+            break;
+        case WM_POWERBROADCAST:
+            if (DisplayTurnedOn(wParam, lParam)) HostState.monitorPoweredDown = 0;
             break;
         case WM_SYSCOMMAND:
             if (HostState.previewMode) break;
@@ -130,6 +153,7 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
                     return 0;
                 case SC_MONITORPOWER:
                     if ((lParam == 1 || lParam == 2) && !HostState.windowedMode) HostState.monitorPoweredDown = 1;
+                    if (lParam == -1) HostState.monitorPoweredDown = 0;  // powering on: draw again
                     break;
             }
             break;
@@ -178,13 +202,15 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 
     switch (message) {
         case WM_SHOWWINDOW:
-            if (wParam) SetCursor(nullptr);
+            if (wParam && !HostState.windowedMode) SetCursor(nullptr);
             break;
         case WM_ACTIVATEAPP:
             if (!wParam) return EndRequest(window, message, wParam, lParam);  // another program took over
             break;
         case WM_SETCURSOR:
-            if (!HostState.windowedMode) SetCursor(nullptr);
+            // An ordinary window keeps the pointer and its resize cursors.
+            if (HostState.windowedMode) break;
+            SetCursor(nullptr);
             return 1;
         case WM_KEYDOWN:
             if (wParam != 'S' && wParam != VK_F4) return EndRequest(window, message, wParam, lParam);

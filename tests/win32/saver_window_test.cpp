@@ -157,11 +157,21 @@ TEST_F(SaverWindow, ButtonsAltKeysAndDeactivationEndAFullScreenRun) {
     EXPECT_FALSE(Alive());
 }
 
-TEST_F(SaverWindow, CursorIsHiddenWithoutDefaultProcessing) {
+TEST_F(SaverWindow, FullScreenHidesTheCursorTheWindowedRunLeavesItAlone) {
+    const HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
     Create(Shape::FullScreen);
+    SetCursor(arrow);
     EXPECT_EQ(SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), HTCLIENT), 1);
+    EXPECT_EQ(GetCursor(), nullptr);
+
+    SetCursor(arrow);
     Create(Shape::Windowed);
-    EXPECT_EQ(SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), HTCLIENT), 1);
+    EXPECT_EQ(GetCursor(), arrow) << "creation leaves the pointer visible";
+    SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
+    EXPECT_EQ(GetCursor(), arrow);
+    // Over the sizing border the default processing shows the resize cursor.
+    SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTBOTTOMRIGHT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_SIZENWSE));
 }
 
 TEST_F(SaverWindow, WindowedRunIgnoresInputAndClosesOnlyAfterTwoMoves) {
@@ -216,16 +226,21 @@ TEST_F(SaverWindow, SystemCommandsForScreenSaverAndTaskSwitchAreSwallowed) {
     EXPECT_TRUE(Stub.HookSaw(WM_SYSCOMMAND));
 }
 
-TEST_F(SaverWindow, MonitorPowerSetsTheFlagOutsideWindowedRuns) {
+TEST_F(SaverWindow, MonitorPowerSetsTheFlagOutsideWindowedRunsAndPowerOnClearsIt) {
     Create(Shape::FullScreen);
-    SendMessageA(window, WM_SYSCOMMAND, SC_MONITORPOWER, -1);  // powering on
-    EXPECT_EQ(HostState.monitorPoweredDown, 0);
     SendMessageA(window, WM_SYSCOMMAND, SC_MONITORPOWER, 1);
     EXPECT_EQ(HostState.monitorPoweredDown, 1);
     EXPECT_TRUE(Stub.HookSaw(WM_SYSCOMMAND));
-    HostState.monitorPoweredDown = 0;
+    // The display wakes without input: drawing resumes.
+    SendMessageA(window, WM_SYSCOMMAND, SC_MONITORPOWER, -1);
+    EXPECT_EQ(HostState.monitorPoweredDown, 0);
     SendMessageA(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
     EXPECT_EQ(HostState.monitorPoweredDown, 1);
+    // The same told by a display-state notification.
+    POWERBROADCAST_SETTING displayOn = {{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}},
+                                        1, {1}};
+    SendMessageA(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&displayOn));
+    EXPECT_EQ(HostState.monitorPoweredDown, 0);
 
     Create(Shape::Windowed);
     SendMessageA(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
