@@ -1,11 +1,10 @@
-// The paced loop's frame budget: when an idle pass draws, sleeps or spins.
+// The paced loop's frame budget: when an idle pass draws, and how long it sleeps.
 #pragma once
 #include <cstdint>
 
 enum class PaceAction {
     Draw,   // call SaverIdle now
-    Sleep,  // more than 1 ms of budget left: sleep 1 ms
-    Spin,   // within the last millisecond: look again at once
+    Sleep,  // wait: the frame is not due yet
 };
 
 // The longest debt the budget carries. A frame that overran is made up for by
@@ -14,8 +13,12 @@ enum class PaceAction {
 constexpr float kLargestPacingDebt = 0.25f;
 
 // One idle pass of the paced loop. `budget` (seconds) loses the time measured since
-// the previous pass; at or below 0 a frame is due and one period is added back.
-PaceAction PaceIdlePass(float* budget, float elapsedSeconds, float period);
+// the previous pass; within a millisecond of 0 or below a frame is due and one
+// period is added back. Otherwise `*sleepMilliseconds` is how long to sleep: the
+// whole milliseconds left less one, at least one, so the wait is one sleep rather
+// than a spin. A frame drawn up to a millisecond early leaves its share in the
+// budget, so the rate over time is exact.
+PaceAction PaceIdlePass(float* budget, float elapsedSeconds, float period, uint32_t* sleepMilliseconds);
 
 // The loop's pacing for a frame-rate limit: 0 draws on every idle pass (unpaced),
 // any other limit keeps a budget of 1 / limit seconds a frame.
@@ -25,8 +28,9 @@ public:
         : period_(frameRateLimit != 0 ? 1.0f / static_cast<float>(frameRateLimit) : 0.0f) {}
     bool unpaced() const { return period_ == 0.0f; }
     // `elapsedSeconds`: the time since the previous pass.
-    PaceAction Pass(float elapsedSeconds) {
-        return unpaced() ? PaceAction::Draw : PaceIdlePass(&budget_, elapsedSeconds, period_);
+    PaceAction Pass(float elapsedSeconds, uint32_t* sleepMilliseconds) {
+        *sleepMilliseconds = 0;
+        return unpaced() ? PaceAction::Draw : PaceIdlePass(&budget_, elapsedSeconds, period_, sleepMilliseconds);
     }
 
 private:

@@ -46,9 +46,10 @@ static bool RegisterSaverClass(HCURSOR cursor) {
 }
 
 // Messages first, one per pass; idle passes draw when the pacing allows. A paced run
-// keeps a frame budget and sleeps in 1 ms steps; an unpaced one (a frame-rate limit
-// of 0) draws on every idle pass and gives up the rest of its time slice. Only a
-// full-screen run pauses while the monitor is powered down.
+// keeps a frame budget and sleeps until the next frame is nearly due, waking for
+// any message; an unpaced one (a frame-rate limit of 0) draws on every idle pass and
+// gives up the rest of its time slice. Only a full-screen run pauses while the
+// monitor is powered down.
 static int RunMessageLoop(bool watchMonitorPower) {
     FrameTimer timer;
     FramePacer pacer(HostState.frameRateLimit);
@@ -61,13 +62,16 @@ static int RunMessageLoop(bool watchMonitorPower) {
             continue;
         }
         if (watchMonitorPower && HostState.monitorPoweredDown) Sleep(1);
-        switch (pacer.Pass(timer.elapsedSeconds())) {
+        uint32_t sleepMilliseconds = 0;
+        switch (pacer.Pass(timer.elapsedSeconds(), &sleepMilliseconds)) {
             case PaceAction::Draw:
                 SaverIdle();
                 if (pacer.unpaced()) Sleep(0);
                 break;
-            case PaceAction::Sleep: Sleep(1); break;
-            case PaceAction::Spin: break;
+            case PaceAction::Sleep:
+                // Input arriving meanwhile is handled at once, not after the sleep.
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, sleepMilliseconds, QS_ALLINPUT);
+                break;
         }
     }
     return static_cast<int>(message.wParam);

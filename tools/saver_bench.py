@@ -10,6 +10,7 @@ line per run; nothing passes or fails.
     saver_bench.py VELMORA_SCR FLOOR_EXE"""
 import os
 import re
+import statistics
 import subprocess
 import sys
 import time
@@ -18,12 +19,14 @@ WINE = os.environ["WINE"]
 SCR = sys.argv[1]
 FLOOR = sys.argv[2]
 SECONDS = float(os.environ.get("VELMORA_BENCH_SECONDS", "6"))
+REPEAT = int(os.environ.get("VELMORA_BENCH_REPEAT", "3"))
 SWAP = re.compile(r"^(\d+\.\d+):\S+:trace:wgl:\S*wglSwap")
 
 
 def uptime() -> float:
-    with open("/proc/uptime") as f:
-        return float(f.read().split()[0])
+    """Seconds on the clock of Wine's trace timestamps (its tick count counts
+    CLOCK_MONOTONIC_RAW), so a process start and its first swap compare."""
+    return time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
 
 
 def cpu_seconds(pid: int) -> float:
@@ -38,7 +41,7 @@ def registry(*values):
                         "/f"], capture_output=True, check=True)
 
 
-def measure(label, program, mode, *values):
+def measure_once(label, program, mode, *values):
     """One run of `program` (with `mode` on its command line); a dict of its figures."""
     registry(*values)
     log_path = "/tmp/velmora-bench-wgl.log"
@@ -72,8 +75,18 @@ def measure(label, program, mode, *values):
     fps = len(in_window) / (measured_to - measured_from)
     figures = {"first": (swaps[0] - started) * 1000, "fps": fps, "cpu": cpu,
                "per_frame": cpu / fps * 1000 if fps else float("inf")}
-    print(f"{label:<36} first frame {figures['first']:6.0f} ms  {fps:7.1f} frames/s  {cpu:5.2f} CPU s/s"
-          f"  {figures['per_frame']:6.2f} CPU ms/frame")
+    return figures
+
+
+def measure(label, program, mode, *values):
+    """REPEAT runs; prints and returns the median of each figure (a shared machine's
+    noise moves single runs by a fifth)."""
+    runs = [r for r in (measure_once(label, program, mode, *values) for _ in range(REPEAT)) if r]
+    if not runs:
+        return None
+    figures = {key: statistics.median(r[key] for r in runs) for key in runs[0]}
+    print(f"{label:<36} first frame {figures['first']:6.0f} ms  {figures['fps']:7.1f} frames/s  "
+          f"{figures['cpu']:5.2f} CPU s/s  {figures['per_frame']:6.2f} CPU ms/frame  (median of {len(runs)})")
     return figures
 
 
