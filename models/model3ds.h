@@ -82,18 +82,25 @@ public:
     // names a texture file. The result is that of the import; texture failures
     // are traced and never change it. Needs a current GL context.
     bool Load(const char* path);
-    // Draws every object as independent triangles in immediate mode, with the
-    // caller's transform and start-up state.
+    // Draws every object as independent triangles, with the caller's transform and
+    // start-up state: from the display list Load compiled, else in immediate mode.
     void Draw();
 
     ByteSource file;                            // open during an import only
     std::unique_ptr<tChunkState> currentChunk;  // the primary chunk of the import
     std::unique_ptr<tChunkState> scratchChunk;  // sub-chunks read in one step
     uint32_t textures[kTextureCount] = {};      // GL texture names by material index
+    // The drawing commands of the loaded model, recorded once: replaying them costs a
+    // handful of calls a frame instead of one per corner attribute (three per corner
+    // of some 5,000 triangles for the lodge, each a crossing into the driver). 0: none.
+    uint32_t displayList = 0;
     t3DModel model;
     uint32_t version = 0;  // of the last file read; 0 when it had no version chunk
 
 private:
+    void DrawImmediate();
+    // Records DrawImmediate's commands into displayList (the textures are bound already).
+    void CompileDisplayList();
     bool ImportOpened(t3DModel* target, const char* name);
 
     void ReadChunkHeader(tChunkState& chunk);

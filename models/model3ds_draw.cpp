@@ -1,10 +1,18 @@
-// Drawing a 3DS model in immediate mode: one batch of independent triangles per
-// object, each corner with its normal, its texture coordinate or material
-// colour, and its position, all taken at the corner's vertex index.
+// Drawing a 3DS model: one batch of independent triangles per object, each corner
+// with its normal, its texture coordinate or material colour, and its position, all
+// taken at the corner's vertex index; recorded once into a display list at loading.
 #include "models/model3ds.h"
 #include "scene/gl.h"
 
 void Model3DS::Draw() {
+    if (displayList != 0) {
+        glCallList(displayList);
+        return;
+    }
+    DrawImmediate();
+}
+
+void Model3DS::DrawImmediate() {
     const int32_t objectCount = static_cast<int32_t>(model.objects.size());
     const int32_t materialCount = static_cast<int32_t>(model.materials.size());
     for (int32_t i = 0; i < model.numObjects && i < objectCount; ++i) {
@@ -46,4 +54,12 @@ void Model3DS::Draw() {
         }
         glEnd();
     }
+}
+
+void Model3DS::CompileDisplayList() {
+    displayList = glGenLists(1);
+    if (displayList == 0) return;  // no list to be had: immediate mode it stays
+    glNewList(displayList, GL_COMPILE);
+    DrawImmediate();
+    glEndList();
 }

@@ -3,6 +3,7 @@
 // behind, texture 0 beyond the texture table, and an empty model.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -227,4 +228,37 @@ TEST_F(ModelDrawing, ModelWithoutObjectsDrawsNothingAndChangesNoState) {
     std::vector<uint8_t> pixels = gl.Pixels();
     for (uint8_t value : pixels) ASSERT_EQ(0, value);
     EXPECT_EQ(static_cast<GLenum>(GL_NO_ERROR), glGetError());
+}
+
+TEST(ModelDisplayList, TheRecordedLodgeDrawsWhatImmediateModeDraws) {
+    GlTestContext gl(160, 120);
+    REQUIRE_GL(gl);
+    Model3DS lodge;
+    ASSERT_TRUE(lodge.Load(VELMORA_SOURCE_DIR "/resources/VLG.3DS"));
+    ASSERT_NE(lodge.displayList, 0u) << "loading records the drawing";
+    auto drawn = [&gl, &lodge] {
+        glViewport(0, 0, 160, 120);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(45.0, 160.0 / 120.0, 50.0, 1000.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glTranslatef(0, 0, -400);
+        glRotatef(268, 1, 0, 0);
+        glEnable(GL_DEPTH_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        lodge.Draw();
+        return gl.Pixels();
+    };
+    const std::vector<uint8_t> recorded = drawn();
+    const uint32_t list = lodge.displayList;
+    lodge.displayList = 0;  // immediate mode
+    const std::vector<uint8_t> immediate = drawn();
+    lodge.displayList = list;
+    EXPECT_EQ(recorded, immediate);
+    EXPECT_GT(std::count_if(immediate.begin(), immediate.end(), [](uint8_t v) { return v > 8; }), 3000)
+        << "the lodge fills a good part of the picture";
+    lodge.FreeMeshes();
+    EXPECT_EQ(lodge.displayList, 0u);
 }
