@@ -2,7 +2,9 @@
 
 #include <cstddef>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include "host/pixel_format.h"
+#else
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #endif
@@ -46,7 +48,17 @@ GlTestContext::GlTestContext(int w, int h) : width(w), height(h) {
     wanted.cColorBits = 24;
     wanted.cDepthBits = 24;
     wanted.cAccumBits = 64;
-    int format = ChoosePixelFormat(dc, &wanted);
+    // The saver's own choice, with an accumulation buffer where the driver has one
+    // (ChoosePixelFormat under Wine passes over the accumulation bits).
+    auto describe = [](void* context, int index, PixelFormatTraits* traits) {
+        PIXELFORMATDESCRIPTOR d;
+        if (!DescribePixelFormat(static_cast<HDC>(context), index, sizeof d, &d)) return false;
+        *traits = {d.dwFlags, d.iPixelType, d.cColorBits, d.cDepthBits, d.cAccumBits};
+        return true;
+    };
+    int format = BestPixelFormatIndex(describe, dc, true);
+    if (format) DescribePixelFormat(dc, format, sizeof wanted, &wanted);
+    else format = ChoosePixelFormat(dc, &wanted);
     if (!format || !SetPixelFormat(dc, format, &wanted)) return;
     rc = wglCreateContext(dc);
     if (!rc || !wglMakeCurrent(dc, rc)) return;
