@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "resources/resource_ids.h"
+
 // ---- Supplied by the application -------------------------------------------------
 // Sees every message the host does not consume; passes each one on to
 // DefaultSaverProc and returns its result. Loads the settings and builds the scene on
@@ -15,7 +17,7 @@ INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wP
 
 // ---- Provided by the host ---------------------------------------------------------
 constexpr const char* kSaverClassName = "WindowsScreenSaverClass";
-constexpr int kConfigDialogId = 7001;
+constexpr int kConfigDialogId = IDD_CONFIGURE;
 // Exit code of an unusable command line, an unusable preview handle, or a run whose
 // window could not be made.
 constexpr int kExitFailure = -1;

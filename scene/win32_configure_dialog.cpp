@@ -15,12 +15,12 @@
 
 namespace {
 
-constexpr int kMotionBlurBox = 148;
-constexpr int kLightingBox = 149;
-constexpr int kDefaultButton = 150;
-constexpr int kHelpButton = 151;
-constexpr int kXRotationSpeedTrackbar = 141;
-constexpr int kCaptionLabelId = 101;  // every caption label; never addressed otherwise
+constexpr int kMotionBlurBox = IDC_BLUR;
+constexpr int kLightingBox = IDC_LIGHTING;
+constexpr int kDefaultButton = IDC_DEFAULT;
+constexpr int kHelpButton = IDC_ABOUT;
+constexpr int kXRotationSpeedTrackbar = IDC_XROTS;
+constexpr int kCaptionLabelId = IDC_CAPTION;  // every caption label; never addressed otherwise
 
 // One trackbar: its control id (its value label is id - 1), its range and the field
 // it edits. In the order the dialog sets them up and looks them up.
@@ -32,12 +32,12 @@ struct Trackbar {
 };
 
 constexpr Trackbar kTrackbars[] = {
-    {122, 0, 359, &SaverSettings::xoff},  {124, 0, 359, &SaverSettings::yoff},
-    {126, 0, 359, &SaverSettings::zoff},  {132, 0, 100, &SaverSettings::vel},
-    {134, 0, 360, &SaverSettings::xrot},  {141, 1, 300, &SaverSettings::xrots},
-    {136, 0, 360, &SaverSettings::yrot},  {143, 1, 300, &SaverSettings::yrots},
-    {138, 0, 360, &SaverSettings::zrot},  {145, 1, 300, &SaverSettings::zrots},
-    {147, 1, 1000, &SaverSettings::scale},
+    {IDC_XOFF, 0, 359, &SaverSettings::xoff},   {IDC_YOFF, 0, 359, &SaverSettings::yoff},
+    {IDC_ZOFF, 0, 359, &SaverSettings::zoff},   {IDC_VEL, 0, 100, &SaverSettings::vel},
+    {IDC_XROT, 0, 360, &SaverSettings::xrot},   {IDC_XROTS, 1, 300, &SaverSettings::xrots},
+    {IDC_YROT, 0, 360, &SaverSettings::yrot},   {IDC_YROTS, 1, 300, &SaverSettings::yrots},
+    {IDC_ZROT, 0, 360, &SaverSettings::zrot},   {IDC_ZROTS, 1, 300, &SaverSettings::zrots},
+    {IDC_SCALE, 1, 1000, &SaverSettings::scale},
 };
 
 void SetLabelNumber(HWND dialog, int trackbarId, int value) {

@@ -4,7 +4,9 @@
 #pragma once
 #include <windows.h>
 
-constexpr int kAboutDialogId = 7002;
+#include "resources/resource_ids.h"
+
+constexpr int kAboutDialogId = IDD_ABOUT;
 
 // Puts the settings into the controls: trackbar ranges, positions, line and page
 // sizes, the value labels (the stored number, even where the thumb is clamped) and the

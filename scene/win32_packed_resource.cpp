@@ -4,9 +4,8 @@
 
 #include "host/host_state.h"
 #include "host/trace.h"
+#include "resources/resource_ids.h"
 #include "scene/unpack_default_model.h"
-
-constexpr WORD kPackedModelResource = 503;
 
 bool UnpackDefaultModel(const char* folder) {
     TraceF("Will extract zip file to %s", folder);
@@ -16,7 +15,7 @@ bool UnpackDefaultModel(const char* folder) {
     if (!*folder || !SetCurrentDirectoryA(folder)) return false;
 
     HMODULE module = static_cast<HMODULE>(HostState.instance);
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(kPackedModelResource), MAKEINTRESOURCEA(10));  // RT_RCDATA
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(IDR_PACKED_MODEL), MAKEINTRESOURCEA(10));  // RT_RCDATA
     if (!found) return false;
     DWORD size = SizeofResource(module, found);
     if (size == 0) return false;
