@@ -10,7 +10,7 @@
 #include "scene/scene.h"
 #include "scene/settings.h"
 
-int Scene::DetectModelType() {
+ModelKind Scene::DetectModelType() {
     const char* path = Settings.modelPath;
     const size_t n = strnlen(path, sizeof Settings.modelPath);
     // The four-letter test comes first: "x.ms3d" never reaches the three-letter one.
@@ -18,45 +18,45 @@ int Scene::DetectModelType() {
         const char* ext = path + n - 4;
         if (std::strncmp(ext, "ms3d", 4) == 0 || std::strncmp(ext, "MS3D", 4) == 0) {
             Trace("Detected MS3D file type");
-            modelType = 1;
-            return 1;
+            modelType = ModelKind::MS3D;
+            return modelType;
         }
         Trace("Failed to match the extension to a type");
-        return 0;
+        return ModelKind::None;
     }
     if (n >= 4 && path[n - 4] == '.') {
         const char* ext = path + n - 3;
         if (std::strncmp(ext, "3ds", 3) == 0 || std::strncmp(ext, "3DS", 3) == 0) {
             Trace("Detected 3DS file type");
-            modelType = 2;
-            return 2;
+            modelType = ModelKind::ThreeDS;
+            return modelType;
         }
         Trace("Failed to match the extension to a type");
-        return 0;
+        return ModelKind::None;
     }
     Trace("Extension is invalid");
-    return 0;
+    return ModelKind::None;
 }
 
 void Scene::CreateModelObject() {
     // No file is opened here: the default model is unpacked only after this.
     switch (DetectModelType()) {
-        case 1: ms3dModel = new MS3DModel(); break;
-        case 2: model3ds = new Model3DS(); break;
-        default: break;
+        case ModelKind::MS3D: ms3dModel = new MS3DModel(); break;
+        case ModelKind::ThreeDS: model3ds = new Model3DS(); break;
+        case ModelKind::None: break;
     }
 }
 
 bool Scene::LoadModel() {
     TraceF("Attempting to load %s", Settings.modelPath);
-    if (modelType == 1) {
+    if (modelType == ModelKind::MS3D) {
         if (ms3dModel->load(Settings.modelPath)) {
             Trace("Loaded the model");
             modelLoaded = true;
         } else {
             Trace("Failed to load the model!");
         }
-    } else if (modelType == 2) {
+    } else if (modelType == ModelKind::ThreeDS) {
         // Texturing stays on for the rest of the run.
         glEnable(GL_TEXTURE_2D);
         if (model3ds->Load(Settings.modelPath)) {
@@ -70,10 +70,10 @@ bool Scene::LoadModel() {
 }
 
 void Scene::DrawModel() {
-    if (modelType == 1) ms3dModel->draw();
-    else if (modelType == 2) model3ds->Draw();
+    if (modelType == ModelKind::MS3D) ms3dModel->draw();
+    else if (modelType == ModelKind::ThreeDS) model3ds->Draw();
 }
 
 void Scene::FreeModelMeshes() {
-    if (modelType == 2) model3ds->FreeMeshes();
+    if (modelType == ModelKind::ThreeDS) model3ds->FreeMeshes();
 }

@@ -18,7 +18,7 @@ Scene::Scene() {
     direction[0] = direction[1] = direction[2] = 1;
     velocity[0] = velocity[1] = 0.0f;
     modelLoaded = false;
-    modelType = 0;
+    modelType = ModelKind::None;
     ms3dModel = nullptr;
     model3ds = nullptr;
     CreateModelObject();

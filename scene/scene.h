@@ -12,6 +12,13 @@ struct Vec3f {
     float x, y, z;
 };
 
+// The kinds of model a path can name, by its extension.
+enum class ModelKind : int32_t {
+    None = 0,
+    MS3D = 1,
+    ThreeDS = 2,
+};
+
 // One pose of the model: position x, y, z then angles x, y, z.
 struct ScenePose {
     float x, y, z;
@@ -32,9 +39,9 @@ public:
     void RenderAtPose(float x, float y, float z, float ax, float ay, float az);
     // Loads the model file of the settings; true when it loaded.
     bool LoadModel();
-    // The model kind the settings' model path names by its extension: 1 MS3D, 2 3DS,
-    // 0 none; sets modelType for a recognised one.
-    int DetectModelType();
+    // The model kind the settings' model path names by its extension; sets modelType
+    // for a recognised one.
+    ModelKind DetectModelType();
     // Releases the 3DS mesh arrays at window destruction; the model object stays.
     void FreeModelMeshes();
 
@@ -50,7 +57,7 @@ public:
     Vec3f angle;
     int32_t direction[3];
     bool modelLoaded;
-    int32_t modelType;      // 0 none, 1 MS3D, 2 3DS
+    ModelKind modelType;
     MS3DModel* ms3dModel;   // owned; lives until the process ends
     Model3DS* model3ds;     // owned; lives until the process ends
     HalfExtent driftBounds; // the model's centre bounces inside +-x and +-y

@@ -52,30 +52,30 @@ protected:
 TEST_F(SceneModelSelection, ExtensionDecidesTheKind) {
     struct Case {
         const char* path;
-        int type;
+        ModelKind type;
         const char* message;
     } cases[] = {
-        {"C:\\Users\\me\\AppData\\Local\\Temp\\VLG.3DS", 2, "Detected 3DS file type"},
-        {"model.MS3D", 1, "Detected MS3D file type"},
-        {"model.ms3d", 1, "Detected MS3D file type"},
-        {"model.3ds", 2, "Detected 3DS file type"},
-        {"model.Ms3d", 0, "Failed to match the extension to a type"},
-        {"model.3Ds", 0, "Failed to match the extension to a type"},
-        {"model.b3ds", 0, "Failed to match the extension to a type"},  // judged by its last four
-        {"model.blend", 0, "Extension is invalid"},
-        {"none", 0, "Extension is invalid"},
-        {".3DS", 2, "Detected 3DS file type"},
-        {".ms3d", 1, "Detected MS3D file type"},
-        {"3ds", 0, "Extension is invalid"},  // shorter than a dot and three letters
-        {"", 0, "Extension is invalid"},
+        {"C:\\Users\\me\\AppData\\Local\\Temp\\VLG.3DS", ModelKind::ThreeDS, "Detected 3DS file type"},
+        {"model.MS3D", ModelKind::MS3D, "Detected MS3D file type"},
+        {"model.ms3d", ModelKind::MS3D, "Detected MS3D file type"},
+        {"model.3ds", ModelKind::ThreeDS, "Detected 3DS file type"},
+        {"model.Ms3d", ModelKind::None, "Failed to match the extension to a type"},
+        {"model.3Ds", ModelKind::None, "Failed to match the extension to a type"},
+        {"model.b3ds", ModelKind::None, "Failed to match the extension to a type"},  // judged by its last four
+        {"model.blend", ModelKind::None, "Extension is invalid"},
+        {"none", ModelKind::None, "Extension is invalid"},
+        {".3DS", ModelKind::ThreeDS, "Detected 3DS file type"},
+        {".ms3d", ModelKind::MS3D, "Detected MS3D file type"},
+        {"3ds", ModelKind::None, "Extension is invalid"},  // shorter than a dot and three letters
+        {"", ModelKind::None, "Extension is invalid"},
     };
     for (const Case& c : cases) {
         UsePath(c.path);
         traced.clear();
         TestScene scene;
         EXPECT_EQ(scene.modelType, c.type) << c.path;
-        EXPECT_EQ(scene.ms3dModel != nullptr, c.type == 1) << c.path;
-        EXPECT_EQ(scene.model3ds != nullptr, c.type == 2) << c.path;
+        EXPECT_EQ(scene.ms3dModel != nullptr, c.type == ModelKind::MS3D) << c.path;
+        EXPECT_EQ(scene.model3ds != nullptr, c.type == ModelKind::ThreeDS) << c.path;
         ASSERT_FALSE(traced.empty());
         EXPECT_EQ(traced[0], c.message) << c.path;
         EXPECT_FALSE(scene.modelLoaded);
@@ -124,7 +124,7 @@ TEST_F(SelectedModelDrawing, DefaultLodgeIsDrawnTextured) {
     UsePath(VELMORA_SOURCE_DIR "/resources/VLG.3DS");
     Settings.xoff = 134;  // the saver's own tilt shows the lodge's front
     TestScene scene;
-    ASSERT_EQ(scene.modelType, 2);
+    ASSERT_EQ(scene.modelType, ModelKind::ThreeDS);
     ASSERT_TRUE(scene.LoadModel());
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     scene.position = {0, 0, 0};
