@@ -7,7 +7,7 @@ PaceAction PaceIdlePass(float* budget, float elapsedSeconds, float period, uint3
         *budget += period;
         return PaceAction::Draw;
     }
-    const float wholeMilliseconds = *budget * 1000.0f - 1.0f;
+    const float wholeMilliseconds = *budget * 1000.0f;
     *sleepMilliseconds = wholeMilliseconds >= 2.0f ? static_cast<uint32_t>(wholeMilliseconds) : 1u;
     return PaceAction::Sleep;
 }

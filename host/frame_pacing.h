@@ -15,9 +15,9 @@ constexpr float kLargestPacingDebt = 0.25f;
 // One idle pass of the paced loop. `budget` (seconds) loses the time measured since
 // the previous pass; within a millisecond of 0 or below a frame is due and one
 // period is added back. Otherwise `*sleepMilliseconds` is how long to sleep: the
-// whole milliseconds left less one, at least one, so the wait is one sleep rather
-// than a spin. A frame drawn up to a millisecond early leaves its share in the
-// budget, so the rate over time is exact.
+// whole milliseconds left, at least one, so a frame's wait is one sleep rather than
+// many short ones or a spin. A frame drawn up to a millisecond early or late leaves
+// its share in the budget, so the rate over time is exact.
 PaceAction PaceIdlePass(float* budget, float elapsedSeconds, float period, uint32_t* sleepMilliseconds);
 
 // The loop's pacing for a frame-rate limit: 0 draws on every idle pass (unpaced),
