@@ -47,6 +47,7 @@ void BM_LoadWithTexture(benchmark::State& state) {
         if (!loaded || !glIsTexture(reader.textures[0])) state.SkipWithError("load failed");
         state.PauseTiming();
         glDeleteTextures(1, &reader.textures[0]);
+        reader.ReleaseDisplayList();
         reader.FreeMeshes();
         state.ResumeTiming();
     }

@@ -380,8 +380,6 @@ void Model3DS::FreeMeshes() {
         // Counts follow the arrays, so nothing can index a released array.
         object.numFaces = object.numVerts = object.numTexCoords = 0;
     }
-    // The recorded drawing goes with the rendering context, which is released next.
-    displayList = 0;
 }
 
 void ClearModel(t3DModel* target) {

@@ -101,6 +101,13 @@ private:
     void DrawImmediate();
     // Records DrawImmediate's commands into displayList (the textures are bound already).
     void CompileDisplayList();
+
+public:
+    // Deletes the recorded drawing in the current context; Draw then draws in
+    // immediate mode. Before the meshes are freed, while the context is current.
+    void ReleaseDisplayList();
+
+private:
     bool ImportOpened(t3DModel* target, const char* name);
 
     void ReadChunkHeader(tChunkState& chunk);

@@ -57,9 +57,17 @@ void Model3DS::DrawImmediate() {
 }
 
 void Model3DS::CompileDisplayList() {
+    ReleaseDisplayList();
     displayList = glGenLists(1);
     if (displayList == 0) return;  // no list to be had: immediate mode it stays
     glNewList(displayList, GL_COMPILE);
     DrawImmediate();
     glEndList();
+    // A list the driver could not hold (out of memory) is no list: draw immediately.
+    if (glGetError() != GL_NO_ERROR) ReleaseDisplayList();
+}
+
+void Model3DS::ReleaseDisplayList() {
+    if (displayList != 0) glDeleteLists(displayList, 1);
+    displayList = 0;
 }

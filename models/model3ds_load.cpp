@@ -113,7 +113,7 @@ bool Model3DS::Load(const char* path) {
         std::string fileName(material.fileName, strnlen(material.fileName, sizeof material.fileName));
         if (!fileName.empty()) LoadMaterialTexture(textures, fileName.c_str(), i, path);
     }
-    displayList = 0;
     if (result) CompileDisplayList();
+    else ReleaseDisplayList();
     return result;
 }

@@ -75,5 +75,7 @@ void Scene::DrawModel() {
 }
 
 void Scene::FreeModelMeshes() {
-    if (modelType == ModelKind::ThreeDS) model3ds->FreeMeshes();
+    if (modelType != ModelKind::ThreeDS) return;
+    model3ds->ReleaseDisplayList();  // the context is still current
+    model3ds->FreeMeshes();
 }

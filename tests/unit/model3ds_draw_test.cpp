@@ -259,6 +259,8 @@ TEST(ModelDisplayList, TheRecordedLodgeDrawsWhatImmediateModeDraws) {
     EXPECT_EQ(recorded, immediate);
     EXPECT_GT(std::count_if(immediate.begin(), immediate.end(), [](uint8_t v) { return v > 8; }), 3000)
         << "the lodge fills a good part of the picture";
-    lodge.FreeMeshes();
+    lodge.ReleaseDisplayList();
+    EXPECT_FALSE(glIsList(list)) << "the list is deleted, not left behind";
     EXPECT_EQ(lodge.displayList, 0u);
+    lodge.FreeMeshes();
 }
