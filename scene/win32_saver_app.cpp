@@ -28,9 +28,12 @@ static void SwapSaverBuffers() {
 // no tearing, and no frames drawn that the screen never shows.
 static void RequestSwapInterval() {
     using SwapIntervalProc = BOOL(WINAPI*)(int);
-    const auto swapInterval =
-        reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
-    if (swapInterval && swapInterval(1)) Trace("initSaver: swap interval 1");
+    const PROC found = wglGetProcAddress("wglSwapIntervalEXT");
+    // Some drivers answer 1, 2, 3 or -1 for a function they do not have.
+    const INT_PTR value = reinterpret_cast<INT_PTR>(found);
+    if (value == 0 || value == 1 || value == 2 || value == 3 || value == -1) return;
+    const auto swapInterval = reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void*>(found));
+    if (swapInterval(1)) Trace("initSaver: swap interval 1");
 }
 
 bool initSaver(HWND window) {
