@@ -21,17 +21,35 @@ static uint32_t WindowDpi(HWND window) {
     return getDpiForWindow ? getDpiForWindow(window) : 0;
 }
 
-// The display's power state as the system broadcasts it (Windows 8 and later):
-// GUID_CONSOLE_DISPLAY_STATE, whose data byte is 0 off, 1 on, 2 dimmed.
+// The display's power state as the system broadcasts it: GUID_CONSOLE_DISPLAY_STATE
+// (Windows 8 and later; 0 off, 1 on, 2 dimmed) and GUID_MONITOR_POWER_ON (Windows 7;
+// 0 off, 1 on). Their first data byte is 1 when the display is on.
 static const GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-static HPOWERNOTIFY displayStateNotification;
+static const GUID kMonitorPowerOn = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+static HPOWERNOTIFY displayNotifications[2];
+
+static void WatchDisplayPower(HWND window) {
+    const GUID* settings[2] = {&kConsoleDisplayState, &kMonitorPowerOn};
+    for (int i = 0; i < 2; ++i) {
+        if (displayNotifications[i]) UnregisterPowerSettingNotification(displayNotifications[i]);
+        displayNotifications[i] = RegisterPowerSettingNotification(window, settings[i], DEVICE_NOTIFY_WINDOW_HANDLE);
+    }
+}
+
+static void StopWatchingDisplayPower() {
+    for (HPOWERNOTIFY& notification : displayNotifications) {
+        if (notification) UnregisterPowerSettingNotification(notification);
+        notification = nullptr;
+    }
+}
 
 // True for a notification that the display is on again.
 static bool DisplayTurnedOn(WPARAM event, LPARAM data) {
     if (event != PBT_POWERSETTINGCHANGE || !data) return false;
     const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(data);
-    return IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) && setting->DataLength >= 1 &&
-           setting->Data[0] == 1;
+    return (IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) ||
+            IsEqualGUID(setting->PowerSetting, kMonitorPowerOn)) &&
+           setting->DataLength >= 1 && setting->Data[0] == 1;
 }
 
 static bool RegisterSaverClass(HCURSOR cursor) {
@@ -136,13 +154,10 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
             if (!HostState.previewMode && !HostState.windowedMode) SetCursor(nullptr);
             // A display that wakes without input (a program keeping it on) says so
             // here, so that drawing resumes.
-            if (!HostState.previewMode && !HostState.windowedMode)
-                displayStateNotification =
-                    RegisterPowerSettingNotification(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+            if (!HostState.previewMode && !HostState.windowedMode) WatchDisplayPower(window);
             break;
         case WM_DESTROY:
-            if (displayStateNotification) UnregisterPowerSettingNotification(displayStateNotification);
-            displayStateNotification = nullptr;
+            StopWatchingDisplayPower();
             PostQuitMessage(0);
             break;
         case WM_POWERBROADCAST:
@@ -156,8 +171,10 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 case SC_SCREENSAVE:
                     return 0;
                 case SC_MONITORPOWER:
-                    if ((lParam == 1 || lParam == 2) && !HostState.windowedMode) HostState.monitorPoweredDown = 1;
-                    if (lParam == -1) HostState.monitorPoweredDown = 0;  // powering on: draw again
+                    // The state is a 32-bit number, whatever width the sender widened it to.
+                    if ((static_cast<int>(lParam) == 1 || static_cast<int>(lParam) == 2) && !HostState.windowedMode)
+                        HostState.monitorPoweredDown = 1;
+                    if (static_cast<int>(lParam) == -1) HostState.monitorPoweredDown = 0;  // powering on: draw again
                     break;
             }
             break;
