@@ -27,6 +27,8 @@ const StoredValue kStoredValues[] = {
 };
 
 constexpr const char* kDefaultModelName = "VLG.3DS";
+// The longest name the default model's archive writes beside it.
+constexpr const char* kLongestUnpackedName = "Texture.jpg";
 
 // The default model is always the one unpacked into the temporary folder.
 void BuildModelPath() {
@@ -41,9 +43,10 @@ void BuildModelPath() {
 
 const char* DefaultModelFolder(char* buffer, int size) {
     TemporaryFolder(buffer, size);
-    // A folder whose model path would not fit is no folder for the model: its path
-    // is left empty rather than cut into the name of another file.
-    if (std::strlen(buffer) + 1 + std::strlen(kDefaultModelName) >= static_cast<size_t>(kModelPathSize))
+    // A folder whose unpacked files' paths would not fit is no folder for the model:
+    // nothing is written there, and the model path is left empty rather than cut into
+    // the name of another file.
+    if (std::strlen(buffer) + 1 + std::strlen(kLongestUnpackedName) >= static_cast<size_t>(kModelPathSize))
         buffer[0] = '\0';
     return buffer;
 }

@@ -181,18 +181,23 @@ TEST_F(SettingsStore, ModelPathIsTheTemporaryFolderAndTheDefaultModel) {
 }
 
 TEST_F(SettingsStore, ModelPathThatWouldNotFitStaysEmpty) {
-    // 251 characters and "\VLG.3DS" make 259: the longest path that fits.
-    std::string longest(251, 'a');
+    // 247 characters and "\Texture.jpg", the longest name unpacked beside the model,
+    // make 259: the longest folder whose files all fit.
+    std::string longest(247, 'a');
     SetEnvironment("TEMP", longest.c_str());
     ReadFromRegistry();
     EXPECT_EQ(std::string(Settings.modelPath), longest + "\\VLG.3DS");
+    char folder[kModelPathSize];
+    EXPECT_EQ(std::string(DefaultModelFolder(folder, sizeof folder)), longest);
 
-    for (size_t length : {252u, 259u, 260u, 400u}) {
+    // 248 would fit "\VLG.3DS" but not "\Texture.jpg": nothing is unpacked there.
+    for (size_t length : {248u, 252u, 259u, 260u, 400u}) {
         std::string tooLong(length, 'b');
         SetEnvironment("TEMP", tooLong.c_str());
         std::memset(Settings.modelPath, 'x', sizeof Settings.modelPath);
         ReadFromRegistry();
         EXPECT_STREQ(Settings.modelPath, "") << "TEMP of " << length << " characters";
+        EXPECT_STREQ(DefaultModelFolder(folder, sizeof folder), "") << "TEMP of " << length << " characters";
     }
 }
 
