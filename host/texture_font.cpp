@@ -44,8 +44,9 @@ TextureFont::TextureFont() {
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA, kFontAtlasWidth, kFontAtlasHeight, GL_ALPHA, GL_UNSIGNED_BYTE,
-                      fontAtlas);
+    if (const std::uint8_t* pixels = FontAtlasPixels())
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA, kFontAtlasWidth, kFontAtlasHeight, GL_ALPHA, GL_UNSIGNED_BYTE,
+                          pixels);
 
     listBase = glGenLists(kFontCellCount);
     for (int k = 0; k < kFontCellCount; ++k) CompileGlyph(listBase + k, k);

@@ -1,5 +1,5 @@
 // A texture-mapped text font for short overlay text (the frame-rate figure):
-// one alpha texture holds every glyph (fontAtlas), and one display list per
+// one alpha texture holds every glyph (FontAtlasPixels), and one display list per
 // glyph draws its unit quad and moves the pen one unit to the right.
 #pragma once
 #include <cstdint>

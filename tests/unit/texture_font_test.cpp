@@ -22,7 +22,7 @@ int CellOf(int code) { return code - kFontFirstCode; }
 int AtlasCoverage(int k, int x, int y) {
     const int left = (k % kFontCellColumns) * kFontCellSize;
     const int top = (k / kFontCellColumns) * kFontCellSize;
-    return fontAtlas[(top + y) * kFontAtlasWidth + left + x];
+    return FontAtlasPixels()[(top + y) * kFontAtlasWidth + left + x];
 }
 
 struct Ink {
