@@ -66,8 +66,8 @@ static bool RegisterSaverClass(HCURSOR cursor) {
 // Messages first, one per pass; idle passes draw when the pacing allows. A paced run
 // keeps a frame budget and sleeps until the next frame is nearly due, waking for
 // any message; an unpaced one (a frame-rate limit of 0) draws on every idle pass and
-// gives up the rest of its time slice. Only a full-screen run pauses while the
-// monitor is powered down.
+// gives up the rest of its time slice. A windowed run never consults the
+// monitor-power flag.
 static int RunMessageLoop(bool watchMonitorPower) {
     FrameTimer timer;
     FramePacer pacer(HostState.frameRateLimit);
