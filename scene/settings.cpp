@@ -7,24 +7,33 @@
 #include "host/host_state.h"
 #include "host/trace.h"
 #include "host/user_store.h"
+#include "resources/resource_ids.h"
 #include "scene/temp_folder.h"
 
 SaverSettings Settings;
 
 namespace {
+constexpr SettingControl kTrackbar = SettingControl::Trackbar;
+constexpr SettingControl kCheckBox = SettingControl::CheckBox;
+}  // namespace
 
-// The stored values, in the order they are read and written.
-struct StoredValue {
-    const char* name;
-    int32_t SaverSettings::*field;
+const SettingDescription kSettingDescriptions[kSettingCount] = {
+    {"xoff", &SaverSettings::xoff, 134, 0, 359, kTrackbar, IDC_XOFF},
+    {"yoff", &SaverSettings::yoff, 0, 0, 359, kTrackbar, IDC_YOFF},
+    {"zoff", &SaverSettings::zoff, 0, 0, 359, kTrackbar, IDC_ZOFF},
+    {"vel", &SaverSettings::vel, 20, 0, 100, kTrackbar, IDC_VEL},
+    {"xrot", &SaverSettings::xrot, 0, 0, 360, kTrackbar, IDC_XROT},
+    {"xrots", &SaverSettings::xrots, 1, 1, 300, kTrackbar, IDC_XROTS},
+    {"yrot", &SaverSettings::yrot, 0, 0, 360, kTrackbar, IDC_YROT},
+    {"yrots", &SaverSettings::yrots, 1, 1, 300, kTrackbar, IDC_YROTS},
+    {"zrot", &SaverSettings::zrot, 360, 0, 360, kTrackbar, IDC_ZROT},
+    {"zrots", &SaverSettings::zrots, 20, 1, 300, kTrackbar, IDC_ZROTS},
+    {"scale", &SaverSettings::scale, 100, 1, 1000, kTrackbar, IDC_SCALE},
+    {"blur", &SaverSettings::blur, 0, 0, 1, kCheckBox, IDC_BLUR},
+    {"lighting", &SaverSettings::lighting, 0, 0, 1, kCheckBox, IDC_LIGHTING},
 };
-const StoredValue kStoredValues[] = {
-    {"xoff", &SaverSettings::xoff},   {"yoff", &SaverSettings::yoff},   {"zoff", &SaverSettings::zoff},
-    {"vel", &SaverSettings::vel},     {"xrot", &SaverSettings::xrot},   {"xrots", &SaverSettings::xrots},
-    {"yrot", &SaverSettings::yrot},   {"yrots", &SaverSettings::yrots}, {"zrot", &SaverSettings::zrot},
-    {"zrots", &SaverSettings::zrots}, {"scale", &SaverSettings::scale}, {"blur", &SaverSettings::blur},
-    {"lighting", &SaverSettings::lighting},
-};
+
+namespace {
 
 constexpr const char* kDefaultModelName = "VLG.3DS";
 // The longest name the default model's archive writes beside it.
@@ -65,19 +74,7 @@ const char* TemporaryFolder(char* buffer, int size) {
 void SetDefaults() {
     Trace("Setting default values");
     std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "none");
-    Settings.xoff = 134;
-    Settings.yoff = 0;
-    Settings.zoff = 0;
-    Settings.vel = 20;
-    Settings.xrot = 0;
-    Settings.xrots = 1;
-    Settings.yrot = 0;
-    Settings.yrots = 1;
-    Settings.zrot = 360;
-    Settings.zrots = 20;
-    Settings.scale = 100;
-    Settings.blur = 0;
-    Settings.lighting = 0;
+    for (const SettingDescription& setting : kSettingDescriptions) Settings.*setting.field = setting.defaultValue;
 }
 
 void ReadFromRegistry() {
@@ -85,9 +82,9 @@ void ReadFromRegistry() {
     UserStoreKey* key = OpenUserKeyForReading(kSettingsKeyPath);
     BuildModelPath();
     if (key) {
-        for (const StoredValue& value : kStoredValues) {
+        for (const SettingDescription& setting : kSettingDescriptions) {
             uint32_t stored;
-            if (ReadUserValue(key, value.name, &stored)) Settings.*value.field = static_cast<int32_t>(stored);
+            if (ReadUserValue(key, setting.name, &stored)) Settings.*setting.field = static_cast<int32_t>(stored);
         }
         CloseUserKey(key);
     }
@@ -101,8 +98,8 @@ bool WriteToRegistry() {
     if (!key) return false;
     // Every value is tried; one refused write makes the whole save a failure.
     bool everyValue = true;
-    for (const StoredValue& value : kStoredValues) {
-        if (!WriteUserValue(key, value.name, static_cast<uint32_t>(Settings.*value.field))) everyValue = false;
+    for (const SettingDescription& setting : kSettingDescriptions) {
+        if (!WriteUserValue(key, setting.name, static_cast<uint32_t>(Settings.*setting.field))) everyValue = false;
     }
     CloseUserKey(key);
     return everyValue;

@@ -24,6 +24,28 @@ struct SaverSettings {
 
 extern SaverSettings Settings;
 
+// How the configuration dialog edits a value.
+enum class SettingControl {
+    Trackbar,  // its value label is the control id less 1
+    CheckBox,  // checked for exactly 1
+};
+
+// One stored value: its registry name, its field, its default, the range the dialog
+// offers and the control that edits it.
+struct SettingDescription {
+    const char* name;
+    int32_t SaverSettings::*field;
+    int32_t defaultValue;
+    int32_t minimum;
+    int32_t maximum;
+    SettingControl control;
+    int controlId;
+};
+
+// The thirteen values, in the order they are read, written and set up in the dialog.
+constexpr int kSettingCount = 13;
+extern const SettingDescription kSettingDescriptions[kSettingCount];
+
 // Every field to its default; the model path to "none".
 void SetDefaults();
 // Rebuilds the model path, overlays the fields with the stored values that exist,

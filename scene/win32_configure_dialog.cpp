@@ -22,24 +22,6 @@ constexpr int kHelpButton = IDC_ABOUT;
 constexpr int kXRotationSpeedTrackbar = IDC_XROTS;
 constexpr int kCaptionLabelId = IDC_CAPTION;  // every caption label; never addressed otherwise
 
-// One trackbar: its control id (its value label is id - 1), its range and the field
-// it edits. In the order the dialog sets them up and looks them up.
-struct Trackbar {
-    int id;
-    int minimum;
-    int maximum;
-    int32_t SaverSettings::*field;
-};
-
-constexpr Trackbar kTrackbars[] = {
-    {IDC_XOFF, 0, 359, &SaverSettings::xoff},   {IDC_YOFF, 0, 359, &SaverSettings::yoff},
-    {IDC_ZOFF, 0, 359, &SaverSettings::zoff},   {IDC_VEL, 0, 100, &SaverSettings::vel},
-    {IDC_XROT, 0, 360, &SaverSettings::xrot},   {IDC_XROTS, 1, 300, &SaverSettings::xrots},
-    {IDC_YROT, 0, 360, &SaverSettings::yrot},   {IDC_YROTS, 1, 300, &SaverSettings::yrots},
-    {IDC_ZROT, 0, 360, &SaverSettings::zrot},   {IDC_ZROTS, 1, 300, &SaverSettings::zrots},
-    {IDC_SCALE, 1, 1000, &SaverSettings::scale},
-};
-
 void SetLabelNumber(HWND dialog, int trackbarId, int value) {
     char text[16];
     std::snprintf(text, sizeof text, "%d", value);
@@ -108,32 +90,37 @@ void OnCommand(HWND dialog, int id) {
 
 bool setDialogValues(HWND dialog) {
     Trace("Setting values");
-    for (const Trackbar& trackbar : kTrackbars) {
-        const int value = Settings.*trackbar.field;
-        SendDlgItemMessageA(dialog, trackbar.id, TBM_SETRANGE, FALSE, MAKELPARAM(trackbar.minimum, trackbar.maximum));
-        SendDlgItemMessageA(dialog, trackbar.id, TBM_SETPOS, TRUE, value);
-        SendDlgItemMessageA(dialog, trackbar.id, TBM_SETLINESIZE, 0, 1);
-        SendDlgItemMessageA(dialog, trackbar.id, TBM_SETPAGESIZE, 0, 5);
-        SetLabelNumber(dialog, trackbar.id, value);
+    for (const SettingDescription& setting : kSettingDescriptions) {
+        const int value = Settings.*setting.field;
+        const int id = setting.controlId;
+        if (setting.control == SettingControl::CheckBox) {
+            CheckDlgButton(dialog, id, value == 1 ? BST_CHECKED : BST_UNCHECKED);
+            continue;
+        }
+        SendDlgItemMessageA(dialog, id, TBM_SETRANGE, FALSE, MAKELPARAM(setting.minimum, setting.maximum));
+        SendDlgItemMessageA(dialog, id, TBM_SETPOS, TRUE, value);
+        SendDlgItemMessageA(dialog, id, TBM_SETLINESIZE, 0, 1);
+        SendDlgItemMessageA(dialog, id, TBM_SETPAGESIZE, 0, 5);
+        SetLabelNumber(dialog, id, value);
     }
-    CheckDlgButton(dialog, kMotionBlurBox, Settings.blur == 1 ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(dialog, kLightingBox, Settings.lighting == 1 ? BST_CHECKED : BST_UNCHECKED);
     return true;
 }
 
 void readDialogValues(HWND dialog) {
-    for (const Trackbar& trackbar : kTrackbars) {
-        Settings.*trackbar.field = static_cast<int32_t>(SendDlgItemMessageA(dialog, trackbar.id, TBM_GETPOS, 0, 0));
+    for (const SettingDescription& setting : kSettingDescriptions) {
+        if (setting.control == SettingControl::CheckBox)
+            ReadCheckBox(dialog, setting.controlId, Settings.*setting.field);
+        else
+            Settings.*setting.field =
+                static_cast<int32_t>(SendDlgItemMessageA(dialog, setting.controlId, TBM_GETPOS, 0, 0));
     }
-    ReadCheckBox(dialog, kMotionBlurBox, Settings.blur);
-    ReadCheckBox(dialog, kLightingBox, Settings.lighting);
 }
 
 bool updateTrackbarLabel(HWND dialog, HWND control) {
-    for (const Trackbar& trackbar : kTrackbars) {
-        if (control != GetDlgItem(dialog, trackbar.id)) continue;
-        SetLabelNumber(dialog, trackbar.id, static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0)));
-        if (trackbar.id == kXRotationSpeedTrackbar) Trace("Caught some xrotation speed input");
+    for (const SettingDescription& setting : kSettingDescriptions) {
+        if (setting.control != SettingControl::Trackbar || control != GetDlgItem(dialog, setting.controlId)) continue;
+        SetLabelNumber(dialog, setting.controlId, static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0)));
+        if (setting.controlId == kXRotationSpeedTrackbar) Trace("Caught some xrotation speed input");
         return true;
     }
     return false;
