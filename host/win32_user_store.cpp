@@ -1,6 +1,7 @@
 // The per-user store on Windows: REG_DWORD values under HKEY_CURRENT_USER.
 #include <windows.h>
 
+#include "host/little_endian.h"
 #include "host/trace.h"
 #include "host/user_store.h"
 
@@ -35,8 +36,7 @@ bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value) {
     }
     // A shorter value is treated as missing rather than read as a partial number.
     if (result != ERROR_SUCCESS || size != sizeof data) return false;
-    *value = static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
-             static_cast<uint32_t>(data[2]) << 16 | static_cast<uint32_t>(data[3]) << 24;
+    *value = LittleEndian32(data);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "host/little_endian.h"
 #include "models/byte_source.h"
 
 BitmapImage::BitmapImage(const char* path) {

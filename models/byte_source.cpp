@@ -43,9 +43,3 @@ size_t ReadBytes(ByteSource& source, void* destination, size_t count) {
     return take;
 }
 
-float LittleEndianFloat(const unsigned char* bytes) {
-    uint32_t bits = LittleEndian32(bytes);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}

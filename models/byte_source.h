@@ -23,12 +23,4 @@ void CloseSource(ByteSource& source);
 // is null. Returns the bytes actually read: fewer than count only at the end.
 size_t ReadBytes(ByteSource& source, void* destination, size_t count);
 
-// Little-endian numbers from raw bytes.
-inline uint16_t LittleEndian16(const unsigned char* bytes) {
-    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-inline uint32_t LittleEndian32(const unsigned char* bytes) {
-    return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
-float LittleEndianFloat(const unsigned char* bytes);
+

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/little_endian.h"
 #include "host/message_box.h"
 #include "host/trace.h"
 #include "models/vertex_normals.h"

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <new>
 
+#include "host/little_endian.h"
+
 namespace {
 
 const char kIdentifier[10] = {'M', 'S', '3', 'D', '0', '0', '0', '0', '0', '0'};
@@ -23,29 +25,16 @@ struct Cursor {
     const unsigned char* here() const { return data + position; }
 };
 
-uint16_t U16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t U32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-float F32(const unsigned char* p) {
-    uint32_t bits = U32(p);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 void Floats(const unsigned char* p, float* out, int count) {
-    for (int i = 0; i < count; ++i) out[i] = F32(p + 4 * i);
+    for (int i = 0; i < count; ++i) out[i] = LittleEndianFloat(p + 4 * i);
 }
 
 // Reads a block's 16-bit count, checking that count records of at least
 // minimumRecord bytes can follow.
 bool BlockCount(Cursor& c, size_t minimumRecord, uint16_t& count) {
     if (!c.has(2)) return false;
-    count = U16(c.here());
+    count = LittleEndian16(c.here());
     c.position += 2;
     return c.has(count * minimumRecord);
 }
@@ -114,7 +103,7 @@ bool MS3DModel::parse(const unsigned char* data, size_t size, const char* fileNa
 
     if (!c.has(kMS3DHeaderSize) || std::memcmp(c.here(), kIdentifier, sizeof kIdentifier) != 0)
         return false;
-    int32_t fileVersion = static_cast<int32_t>(U32(c.here() + 10));
+    int32_t fileVersion = static_cast<int32_t>(LittleEndian32(c.here() + 10));
     if (fileVersion < kOldestVersion) return false;
     c.position = kMS3DHeaderSize;
 
@@ -133,10 +122,10 @@ bool MS3DModel::parse(const unsigned char* data, size_t size, const char* fileNa
         for (uint16_t i = 0; i < count; ++i, c.position += kMS3DTriangleSize) {
             const unsigned char* r = c.here();
             MS3DTriangle& tri = triangles[i];
-            for (int k = 0; k < 3; ++k) tri.vertexIndices[k] = U16(r + 2 + 2 * k);
+            for (int k = 0; k < 3; ++k) tri.vertexIndices[k] = LittleEndian16(r + 2 + 2 * k);
             Floats(r + 8, &tri.vertexNormals[0][0], 9);
             Floats(r + 44, tri.s, 3);
-            for (int k = 0; k < 3; ++k) tri.t[k] = 1.0f - F32(r + 56 + 4 * k);
+            for (int k = 0; k < 3; ++k) tri.t[k] = 1.0f - LittleEndianFloat(r + 56 + 4 * k);
         }
 
         if (!BlockCount(c, kMS3DGroupSizeWithoutIndices, count)) break;
@@ -149,7 +138,7 @@ bool MS3DModel::parse(const unsigned char* data, size_t size, const char* fileNa
                 groupsRead = false;
                 break;
             }
-            uint16_t n = U16(c.here() + 33);
+            uint16_t n = LittleEndian16(c.here() + 33);
             size_t recordSize = kMS3DGroupSizeWithoutIndices + 2 * static_cast<size_t>(n);
             if (!c.has(recordSize)) {
                 groupsRead = false;
@@ -159,7 +148,7 @@ bool MS3DModel::parse(const unsigned char* data, size_t size, const char* fileNa
             MS3DMesh& mesh = meshes[i];
             mesh.numTriangles = n;
             if (n) mesh.triangleIndices.reset(new int32_t[n]);
-            for (uint16_t k = 0; k < n; ++k) mesh.triangleIndices[k] = U16(r + 35 + 2 * k);
+            for (uint16_t k = 0; k < n; ++k) mesh.triangleIndices[k] = LittleEndian16(r + 35 + 2 * k);
             mesh.materialIndex = static_cast<int8_t>(r[35 + 2 * static_cast<size_t>(n)]);
             c.position += recordSize;
         }
@@ -175,7 +164,7 @@ bool MS3DModel::parse(const unsigned char* data, size_t size, const char* fileNa
             Floats(r + 48, m.diffuse, 4);
             Floats(r + 64, m.specular, 4);
             Floats(r + 80, m.emissive, 4);
-            m.shininess = F32(r + 96);
+            m.shininess = LittleEndianFloat(r + 96);
             m.texture = 0;
             m.textureFilename = CopyString(ResolveMS3DTexturePath(
                 reinterpret_cast<const char*>(r + 105), kMS3DNameFieldSize, fileName));

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "host/little_endian.h"
+
 namespace {
 
 struct MemoryInput {
@@ -120,20 +122,14 @@ FileTime FileTimeFromDos(uint32_t dosDateTime) {
     return FileTimeFromLocalTime(year, month, day, hour, minute, second);
 }
 
-uint32_t ReadLittleEndian(const unsigned char* bytes, int count) {
-    uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) value = value << 8 | bytes[i];
-    return value;
-}
-
 // Takes the times of an extended timestamp ("UT") record of the extra field: a flags
 // byte (modification, access, creation), then a signed 32-bit Unix time for each flag
 // that is set, in that order. Records and times that do not fit are left alone.
 void ApplyExtendedTimestamp(const std::vector<unsigned char>& extra, ZipEntry* entry) {
     size_t at = 0;
     while (extra.size() - at >= 4) {
-        uint32_t id = ReadLittleEndian(&extra[at], 2);
-        size_t length = ReadLittleEndian(&extra[at + 2], 2);
+        uint32_t id = LittleEndian16(&extra[at]);
+        size_t length = LittleEndian16(&extra[at + 2]);
         at += 4;
         if (length > extra.size() - at) return;
         if (id == 0x5455 && length >= 1) {
@@ -144,7 +140,7 @@ void ApplyExtendedTimestamp(const std::vector<unsigned char>& extra, ZipEntry* e
             for (int bit = 0; bit < 3; ++bit) {
                 if (!(flags & (1u << bit))) continue;
                 if (length - used < 4) break;
-                int32_t seconds = static_cast<int32_t>(ReadLittleEndian(field + used, 4));
+                int32_t seconds = static_cast<int32_t>(LittleEndian32(field + used));
                 *targets[bit] = FileTimeFromUnixTime(seconds);
                 used += 4;
             }
