@@ -7,7 +7,7 @@ PaceAction PaceIdlePass(float* budget, float elapsedSeconds, float period, uint3
         *budget += period;
         return PaceAction::Draw;
     }
-    const float wholeMilliseconds = *budget * 1000.0f;
-    *sleepMilliseconds = wholeMilliseconds >= 2.0f ? static_cast<uint32_t>(wholeMilliseconds) : 1u;
+    // More than a millisecond is left here, so the whole milliseconds are at least one.
+    *sleepMilliseconds = static_cast<uint32_t>(*budget * 1000.0f);
     return PaceAction::Sleep;
 }

@@ -85,6 +85,9 @@ public:
     // Draws every object as independent triangles, with the caller's transform and
     // start-up state: from the display list Load compiled, else in immediate mode.
     void Draw();
+    // Deletes the recorded drawing in the current context; Draw then draws in
+    // immediate mode. Before the meshes are freed, while the context is current.
+    void ReleaseDisplayList();
 
     ByteSource file;                            // open during an import only
     std::unique_ptr<tChunkState> currentChunk;  // the primary chunk of the import
@@ -102,12 +105,6 @@ private:
     // Records DrawImmediate's commands into displayList (the textures are bound already).
     void CompileDisplayList();
 
-public:
-    // Deletes the recorded drawing in the current context; Draw then draws in
-    // immediate mode. Before the meshes are freed, while the context is current.
-    void ReleaseDisplayList();
-
-private:
     bool ImportOpened(t3DModel* target, const char* name);
 
     void ReadChunkHeader(tChunkState& chunk);
