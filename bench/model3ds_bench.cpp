@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "models/model3ds.h"
-#include "models/vertex_normals.h"
+#include "formats/model3ds.h"
+#include "formats/vertex_normals.h"
 #include "tests/unit/chunk_writer.h"
 #include "tests/unit/normal_scan.h"
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "models/model3ds.h"
-#include "scene/gl.h"
+#include "formats/model3ds.h"
+#include "platform/gl.h"
 #include "tests/unit/gl_test_context.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "formats/model3ds.h"
 #include "fuzz/quiet.h"
-#include "models/model3ds.h"
 
 namespace {
 

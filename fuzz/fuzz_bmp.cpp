@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "formats/bitmap_image.h"
 #include "fuzz/input_file.h"
 #include "fuzz/quiet.h"
-#include "models/bitmap_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SilenceReaders();

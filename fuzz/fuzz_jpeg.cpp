@@ -5,10 +5,10 @@
 #include <memory>
 #include <new>
 
+#include "formats/jpeg_reader.h"
+#include "formats/ms3d_model.h"
 #include "fuzz/input_file.h"
 #include "fuzz/quiet.h"
-#include "models/jpeg_reader.h"
-#include "models/ms3d_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SilenceReaders();

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "formats/ms3d_model.h"
 #include "fuzz/quiet.h"
-#include "models/ms3d_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SilenceReaders();

@@ -14,9 +14,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "archive/unpack_archive.h"
+#include "archive/zip_reader.h"
 #include "fuzz/quiet.h"
-#include "scene/unpack_default_model.h"
-#include "scene/zip_reader.h"
 
 namespace fs = std::filesystem;
 

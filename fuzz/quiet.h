@@ -2,7 +2,7 @@
 // nowhere, so only a crash or a sanitizer report stops a run.
 #pragma once
 #include "host/message_box.h"
-#include "host/trace.h"
+#include "platform/trace.h"
 
 inline void SilenceReaders() {
     static const bool silenced = [] {

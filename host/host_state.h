@@ -25,14 +25,6 @@ struct HostStateRecord {
 // All zero at process start except the constant mouse threshold.
 extern HostStateRecord HostState;
 
-// The per-user settings key that holds the saver's values and "FrameRateLimit".
-constexpr const char* kSettingsKeyPath = "Software\\VLG";
-
 // Frames per second when the settings hold no usable "FrameRateLimit": the pace of
 // the model's motion, which moves a fixed step a frame, on any machine fast enough.
 constexpr uint32_t kDefaultFrameRateLimit = 60;
-
-// Reads "FrameRateLimit" from the settings key into HostState.frameRateLimit: the
-// stored number (0 = unpaced), or the default of 60 when the key or the value is
-// missing or not a 32-bit number.
-void ReadFrameRateLimit();

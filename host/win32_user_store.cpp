@@ -1,9 +1,9 @@
 // The per-user store on Windows: REG_DWORD values under HKEY_CURRENT_USER.
 #include <windows.h>
 
-#include "host/little_endian.h"
-#include "host/trace.h"
+#include "formats/little_endian.h"
 #include "host/user_store.h"
+#include "platform/trace.h"
 
 static HKEY AsKey(UserStoreKey* key) { return reinterpret_cast<HKEY>(key); }
 

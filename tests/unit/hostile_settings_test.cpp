@@ -16,13 +16,13 @@
 #include <fenv.h>
 #endif
 
+#include "app/frame.h"
+#include "app/saver_state.h"
+#include "app/scene.h"
+#include "app/scene_view.h"
+#include "app/settings.h"
 #include "host/host_state.h"
-#include "scene/frame.h"
-#include "scene/gl.h"
-#include "scene/saver_state.h"
-#include "scene/scene.h"
-#include "scene/scene_view.h"
-#include "scene/settings.h"
+#include "platform/gl.h"
 #include "tests/unit/gl_test_context.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
 #include "host/frame_pacing.h"
 #include "host/host_state.h"
 #include "host/mouse_rule.h"

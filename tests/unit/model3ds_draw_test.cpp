@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "models/model3ds.h"
-#include "scene/gl.h"
+#include "formats/model3ds.h"
+#include "platform/gl.h"
 #include "tests/unit/gl_test_context.h"
 #include "tests/unit/model3ds_test_support.h"
 #include "tests/unit/texture_files.h"

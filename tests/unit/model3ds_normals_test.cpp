@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "models/vertex_normals.h"
+#include "formats/vertex_normals.h"
 #include "tests/unit/chunk_writer.h"
 #include "tests/unit/model3ds_test_support.h"
 #include "tests/unit/normal_scan.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "formats/model3ds.h"
 #include "host/message_box.h"
-#include "host/trace.h"
-#include "models/model3ds.h"
+#include "platform/trace.h"
 #include "tests/unit/chunk_writer.h"
 
 struct CapturedBox {

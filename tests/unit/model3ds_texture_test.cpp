@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "models/bitmap_image.h"
-#include "models/file_lookup.h"
-#include "models/jpeg_reader.h"
-#include "models/ms3d_model.h"
-#include "models/model3ds.h"
-#include "scene/gl.h"
+#include "formats/bitmap_image.h"
+#include "formats/jpeg_reader.h"
+#include "formats/model3ds.h"
+#include "formats/ms3d_model.h"
+#include "platform/file_lookup.h"
+#include "platform/gl.h"
 #include "tests/unit/gl_test_context.h"
 #include "tests/unit/model3ds_test_support.h"
 #include "tests/unit/texture_files.h"

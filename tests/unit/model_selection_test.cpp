@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "host/trace.h"
-#include "models/model3ds.h"
-#include "models/ms3d_model.h"
-#include "scene/gl.h"
-#include "scene/saver_state.h"
-#include "scene/scene.h"
-#include "scene/scene_view.h"
-#include "scene/settings.h"
+#include "app/saver_state.h"
+#include "app/scene.h"
+#include "app/scene_view.h"
+#include "app/settings.h"
+#include "formats/model3ds.h"
+#include "formats/ms3d_model.h"
+#include "platform/gl.h"
+#include "platform/trace.h"
 #include "tests/unit/gl_test_context.h"
 #include "tests/unit/ms3d_writer.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "models/ms3d_model.h"
+#include "formats/ms3d_model.h"
 #include "tests/unit/gl_test_context.h"
 #include "tests/unit/ms3d_writer.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "models/ms3d_model.h"
+#include "formats/ms3d_model.h"
 #include "tests/unit/ms3d_writer.h"
 
 namespace {

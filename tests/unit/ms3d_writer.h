@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/message_box.h"
-#include "host/trace.h"
+#include "platform/trace.h"
 #include "tests/unit/texture_files.h"
 
 class MS3DWriter {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "models/model3ds.h"
+#include "formats/model3ds.h"
 
 inline std::vector<Vector3> ScanVertexNormals(const t3DObject& object) {
     std::vector<Vector3> faceNormals(object.numFaces);

@@ -18,16 +18,16 @@
 #include <string>
 #include <vector>
 
+#include "app/frame.h"
+#include "app/saver_state.h"
+#include "app/scene.h"
+#include "app/scene_view.h"
+#include "app/settings.h"
+#include "app/texture_font.h"
+#include "formats/model3ds.h"
+#include "formats/ms3d_model.h"
 #include "host/host_state.h"
-#include "host/texture_font.h"
-#include "models/model3ds.h"
-#include "models/ms3d_model.h"
-#include "scene/frame.h"
-#include "scene/gl.h"
-#include "scene/saver_state.h"
-#include "scene/scene.h"
-#include "scene/scene_view.h"
-#include "scene/settings.h"
+#include "platform/gl.h"
 #include "tests/unit/gl_test_context.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "scene/frame_rate_text.h"
-#include "scene/saver_state.h"
-#include "scene/scene.h"
-#include "scene/settings.h"
+#include "app/frame_rate_text.h"
+#include "app/saver_state.h"
+#include "app/scene.h"
+#include "app/settings.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
 #include "host/host_state.h"
-#include "host/trace.h"
 #include "host/user_store.h"
-#include "scene/settings.h"
+#include "platform/trace.h"
 
 #if !defined(_WIN32)
 #include <unistd.h>

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/font_atlas.h"
-#include "host/texture_font.h"
+#include "app/font_atlas.h"
+#include "app/texture_font.h"
 #include "tests/unit/gl_test_context.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "scene/unpack_default_model.h"
-#include "scene/zip_reader.h"
+#include "archive/unpack_archive.h"
+#include "archive/zip_reader.h"
 
 namespace fs = std::filesystem;
 using namespace ZipReader;

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
+#include "app/win32_configure_dialog.h"
 #include "host/host_state.h"
-#include "host/trace.h"
 #include "host/user_store.h"
 #include "host/win32_host.h"
-#include "scene/settings.h"
-#include "scene/win32_configure_dialog.h"
+#include "platform/trace.h"
 
 namespace {
 

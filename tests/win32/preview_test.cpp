@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/saver_state.h"
+#include "app/settings.h"
 #include "host/host_state.h"
 #include "host/win32_host.h"
-#include "scene/gl.h"
-#include "scene/saver_state.h"
-#include "scene/settings.h"
+#include "platform/gl.h"
 
 namespace {
 

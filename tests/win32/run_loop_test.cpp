@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "app/settings.h"
 #include "host/host_state.h"
 #include "host/win32_host.h"
 #include "tests/win32/stub_application.h"

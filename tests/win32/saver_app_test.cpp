@@ -8,10 +8,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "app/saver_state.h"
+#include "app/settings.h"
 #include "host/host_state.h"
 #include "host/win32_host.h"
-#include "scene/saver_state.h"
-#include "scene/settings.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "app/settings.h"
 #include "host/host_state.h"
 #include "host/pixel_format.h"
 #include "host/user_store.h"
-#include "scene/settings.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "app/unpack_default_model.h"
+#include "archive/zip_reader.h"
 #include "host/host_state.h"
-#include "host/trace.h"
-#include "scene/unpack_default_model.h"
-#include "scene/zip_reader.h"
+#include "platform/trace.h"
 
 namespace fs = std::filesystem;
 

@@ -1,5 +1,5 @@
 // make_font_atlas FONT.ttf OUTPUT.pgm
-// Renders the text font's glyph atlas (layout in host/font_atlas.h) and writes it
+// Renders the text font's glyph atlas (layout in app/font_atlas.h) and writes it
 // as an 8-bit PGM picture, which the build embeds in the program.
 #include <cstdio>
 #include <string>

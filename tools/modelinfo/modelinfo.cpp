@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "formats/model3ds.h"
 #include "host/message_box.h"
-#include "models/model3ds.h"
 #include "tools/modelinfo/json_text.h"
 #include "tools/modelinfo/ms3d_json.h"
 

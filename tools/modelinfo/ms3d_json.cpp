@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "models/ms3d_model.h"
+#include "formats/ms3d_model.h"
 #include "tools/modelinfo/json_text.h"
 
 bool IsMS3DFile(const char* path) {

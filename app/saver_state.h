@@ -1,0 +1,25 @@
+// The application's process-wide drawing state (one thread, plain values).
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "app/scene.h"
+
+class TextureFont;
+
+struct SaverStateRecord {
+    Scene* scene;             // from initSaver to window destruction
+    TextureFont* font;        // from initSaver to process end
+    int32_t halfWidth;        // half the client area, in pixels (integer halves)
+    int32_t halfHeight;
+    float aspectRatio;        // client width / client height
+    int32_t sceneRunning;     // set once initSaver ran, cleared on window destruction
+    float frameSeconds;       // what SaverIdle's timer measured last
+    ScenePose blurHistory[10];  // the motion-blur trail, index 0 newest
+    float fpsSeconds;         // towards the next frame-rate figure
+    int32_t fpsFrames;
+    std::string fpsText;      // "FPS = ..." once 20 frames were drawn
+    void (*swapBuffers)();    // shows the finished frame (the window's buffers)
+};
+
+extern SaverStateRecord SaverState;

@@ -1,0 +1,74 @@
+// The scene: the model's place, drift and turning, drawn each frame as the loaded
+// model or, when none was loaded, as a coloured cube.
+#pragma once
+#include <cstdint>
+
+#include "app/scene_lens.h"
+
+class Model3DS;
+class MS3DModel;
+
+struct Vec3f {
+    float x, y, z;
+};
+
+// The kinds of model a path can name, by its extension.
+enum class ModelKind : int32_t {
+    None = 0,
+    MS3D = 1,
+    ThreeDS = 2,
+};
+
+// One pose of the model: position x, y, z then angles x, y, z.
+struct ScenePose {
+    float x, y, z;
+    float ax, ay, az;
+};
+
+class Scene {
+public:
+    // Starts at a random place near the centre, in view, with a random drift, turned
+    // by the settings' offsets. Reads the settings and the half sizes of the client area.
+    Scene();
+
+    // One frame of motion: turn each axis, wrap its angle, then drift and bounce.
+    void Update();
+    // Draws the model (or the cube) at the current pose.
+    void Render();
+    // Draws at the given pose, leaving the current one as it was.
+    void RenderAtPose(float x, float y, float z, float ax, float ay, float az);
+    // Loads the model file of the settings; true when it loaded.
+    bool LoadModel();
+    // The model kind the settings' model path names by its extension; sets modelType
+    // for a recognised one.
+    ModelKind DetectModelType();
+    // Releases the 3DS mesh arrays at window destruction; the model object stays.
+    void FreeModelMeshes();
+
+    float positionX() const { return position.x; }
+    float positionY() const { return position.y; }
+    float positionZ() const { return position.z; }
+    float angleX() const { return angle.x; }
+    float angleY() const { return angle.y; }
+    float angleZ() const { return angle.z; }
+
+    Vec3f position;
+    float velocity[2];
+    Vec3f angle;
+    int32_t direction[3];
+    bool modelLoaded;
+    ModelKind modelType;
+    MS3DModel* ms3dModel;   // owned; lives until the process ends
+    Model3DS* model3ds;     // owned; lives until the process ends
+    HalfExtent driftBounds; // the model's centre bounces inside +-x and +-y
+
+private:
+    void CreateModelObject();
+    void DrawModel();
+};
+
+// low + rand() % (high - low + 1), from the runtime's generator seeded at start-up.
+int RandomInt(int low, int high);
+
+// Draws the fallback cube, half edge `s`, in the current model transform.
+void DrawFallbackCube(float s);

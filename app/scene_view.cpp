@@ -1,0 +1,44 @@
+#include "app/scene_view.h"
+
+#include "app/saver_state.h"
+#include "app/scene_lens.h"
+#include "platform/gl.h"
+
+void SetUpSceneView(int left, int top, int width, int height) {
+    glViewport(left, top, width, height);
+    glEnable(GL_DEPTH_TEST);
+    glFrontFace(GL_CCW);
+    glEnable(GL_CULL_FACE);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // A client area with no height (a collapsed preview) is drawn as if one pixel high.
+    SaverState.aspectRatio = static_cast<float>(width) / static_cast<float>(height > 0 ? height : 1);
+    gluPerspective(kFieldOfViewDegrees, SaverState.aspectRatio, kNearPlane, kFarPlane);
+    SaverState.halfWidth = width / 2;
+    SaverState.halfHeight = height / 2;
+    glTranslatef(0.0f, 0.0f, -kEyeDistance);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void SetUpLighting() {
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    const GLfloat ambient[] = {0.25f, 0.25f, 0.25f, 0.0f};
+    const GLfloat diffuse[] = {1.0f, 1.0f, 1.0f, 0.0f};
+    const GLfloat specular[] = {1.0f, 1.0f, 1.0f, 0.0f};
+    // Given while the modelview matrix is the identity; w = 0 makes it directional.
+    const GLfloat position[] = {2.0f * SaverState.halfWidth, static_cast<GLfloat>(SaverState.halfHeight),
+                                2.0f * SaverState.halfWidth, 0.0f};
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, specular);
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+    glEnable(GL_COLOR_MATERIAL);
+    glMaterialf(GL_FRONT, GL_SHININESS, 20.0f);
+    glColorMaterial(GL_FRONT, GL_SPECULAR);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+}

@@ -1,0 +1,115 @@
+#include "app/settings.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "host/host_state.h"
+#include "host/user_store.h"
+#include "platform/temp_folder.h"
+#include "platform/trace.h"
+#include "resources/resource_ids.h"
+
+SaverSettings Settings;
+
+namespace {
+constexpr SettingControl kTrackbar = SettingControl::Trackbar;
+constexpr SettingControl kCheckBox = SettingControl::CheckBox;
+}  // namespace
+
+const SettingDescription kSettingDescriptions[kSettingCount] = {
+    {"xoff", &SaverSettings::xoff, 134, 0, 359, kTrackbar, IDC_XOFF},
+    {"yoff", &SaverSettings::yoff, 0, 0, 359, kTrackbar, IDC_YOFF},
+    {"zoff", &SaverSettings::zoff, 0, 0, 359, kTrackbar, IDC_ZOFF},
+    {"vel", &SaverSettings::vel, 20, 0, 100, kTrackbar, IDC_VEL},
+    {"xrot", &SaverSettings::xrot, 0, 0, 360, kTrackbar, IDC_XROT},
+    {"xrots", &SaverSettings::xrots, 1, 1, 300, kTrackbar, IDC_XROTS},
+    {"yrot", &SaverSettings::yrot, 0, 0, 360, kTrackbar, IDC_YROT},
+    {"yrots", &SaverSettings::yrots, 1, 1, 300, kTrackbar, IDC_YROTS},
+    {"zrot", &SaverSettings::zrot, 360, 0, 360, kTrackbar, IDC_ZROT},
+    {"zrots", &SaverSettings::zrots, 20, 1, 300, kTrackbar, IDC_ZROTS},
+    {"scale", &SaverSettings::scale, 100, 1, 1000, kTrackbar, IDC_SCALE},
+    {"blur", &SaverSettings::blur, 0, 0, 1, kCheckBox, IDC_BLUR},
+    {"lighting", &SaverSettings::lighting, 0, 0, 1, kCheckBox, IDC_LIGHTING},
+};
+
+namespace {
+
+constexpr const char* kDefaultModelName = "VLG.3DS";
+// The longest name the default model's archive writes beside it.
+constexpr const char* kLongestUnpackedName = "Texture.jpg";
+
+// The default model is always the one unpacked into the temporary folder.
+void BuildModelPath() {
+    char folder[kModelPathSize];
+    DefaultModelFolder(folder, sizeof folder);
+    if (folder[0] == '\0') Settings.modelPath[0] = '\0';
+    else std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "%s\\%s", folder, kDefaultModelName);
+    TraceF("Custom-compiled file: %s", Settings.modelPath);
+}
+
+}  // namespace
+
+const char* DefaultModelFolder(char* buffer, int size) {
+    TemporaryFolder(buffer, size);
+    // A folder whose unpacked files' paths would not fit is no folder for the model:
+    // nothing is written there, and the model path is left empty rather than cut into
+    // the name of another file.
+    if (std::strlen(buffer) + 1 + std::strlen(kLongestUnpackedName) >= static_cast<size_t>(kModelPathSize))
+        buffer[0] = '\0';
+    return buffer;
+}
+
+const char* TemporaryFolder(char* buffer, int size) {
+    const char* temp = std::getenv("TEMP");
+    if (temp && *temp) {
+        std::snprintf(buffer, static_cast<size_t>(size), "%s", temp);
+        // A folder name too long for the buffer is not the folder: leave it unusable.
+        if (std::strlen(temp) >= static_cast<size_t>(size)) buffer[0] = '\0';
+        return buffer;
+    }
+    return PlatformTemporaryFolder(buffer, size);
+}
+
+void SetDefaults() {
+    Trace("Setting default values");
+    std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "none");
+    for (const SettingDescription& setting : kSettingDescriptions) Settings.*setting.field = setting.defaultValue;
+}
+
+void ReadFromRegistry() {
+    Trace("Reading Registry...");
+    UserStoreKey* key = OpenUserKeyForReading(kSettingsKeyPath);
+    BuildModelPath();
+    if (key) {
+        for (const SettingDescription& setting : kSettingDescriptions) {
+            uint32_t stored;
+            if (ReadUserValue(key, setting.name, &stored)) Settings.*setting.field = static_cast<int32_t>(stored);
+        }
+        CloseUserKey(key);
+    }
+    // Also without the key (a fresh install), so the default limit applies.
+    ReadFrameRateLimit();
+}
+
+void ReadFrameRateLimit() {
+    HostState.frameRateLimit = kDefaultFrameRateLimit;
+    UserStoreKey* key = OpenUserKeyForReading(kSettingsKeyPath);
+    if (!key) return;
+    uint32_t limit = 0;
+    if (ReadUserValue(key, "FrameRateLimit", &limit)) HostState.frameRateLimit = limit;
+    CloseUserKey(key);
+}
+
+bool WriteToRegistry() {
+    Trace("Writing registry values...");
+    UserStoreKey* key = CreateUserKeyForWriting(kSettingsKeyPath);
+    if (!key) return false;
+    // Every value is tried; one refused write makes the whole save a failure.
+    bool everyValue = true;
+    for (const SettingDescription& setting : kSettingDescriptions) {
+        if (!WriteUserValue(key, setting.name, static_cast<uint32_t>(Settings.*setting.field))) everyValue = false;
+    }
+    CloseUserKey(key);
+    return everyValue;
+}

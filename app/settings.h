@@ -1,0 +1,72 @@
+// The saver's settings: one process-wide record, loaded from the per-user store
+// (HKEY_CURRENT_USER "Software\VLG") before WinMain and again at every saver start.
+#pragma once
+#include <cstdint>
+
+constexpr int kModelPathSize = 260;
+
+// The per-user settings key that holds the saver's values and "FrameRateLimit".
+constexpr const char* kSettingsKeyPath = "Software\\VLG";
+
+struct SaverSettings {
+    char modelPath[kModelPathSize];  // the unpacked default model; "none" only before the first read
+    int32_t xoff;      // degrees added to the turn about x, and the start angle about x
+    int32_t yoff;
+    int32_t zoff;
+    int32_t vel;       // drift speed
+    int32_t xrot;      // turn limit about x: 0 none, 360 endless, else reverses there
+    int32_t xrots;     // turn speed about x, 0.05 degree a frame per unit
+    int32_t yrot;
+    int32_t yrots;
+    int32_t zrot;
+    int32_t zrots;
+    int32_t scale;     // percent
+    int32_t blur;      // motion blur: any nonzero value is on
+    int32_t lighting;  // lighting: any nonzero value is on
+};
+
+extern SaverSettings Settings;
+
+// How the configuration dialog edits a value.
+enum class SettingControl {
+    Trackbar,  // its value label is the control id less 1
+    CheckBox,  // checked for exactly 1
+};
+
+// One stored value: its registry name, its field, its default, the range the dialog
+// offers and the control that edits it.
+struct SettingDescription {
+    const char* name;
+    int32_t SaverSettings::*field;
+    int32_t defaultValue;
+    int32_t minimum;
+    int32_t maximum;
+    SettingControl control;
+    int controlId;
+};
+
+// The thirteen values, in the order they are read, written and set up in the dialog.
+constexpr int kSettingCount = 13;
+extern const SettingDescription kSettingDescriptions[kSettingCount];
+
+// Every field to its default; the model path to "none".
+void SetDefaults();
+// Rebuilds the model path, overlays the fields with the stored values that exist,
+// then has the host read its frame-rate limit.
+void ReadFromRegistry();
+// Writes the thirteen values; false when the key can be neither opened nor created or
+// any value was refused (the others are still written).
+bool WriteToRegistry();
+
+// Reads "FrameRateLimit" from the settings key into HostState.frameRateLimit: the
+// stored number (0 = unpaced), or the default of 60 when the key or the value is
+// missing or not a 32-bit number.
+void ReadFrameRateLimit();
+
+
+// The folder "TEMP" names, or the platform's temporary folder when it is unset or
+// empty, without a trailing separator.
+const char* TemporaryFolder(char* buffer, int size);
+// The one folder the default model is unpacked into and read from: the temporary
+// folder, or empty when there is none or the model's path in it would not fit.
+const char* DefaultModelFolder(char* buffer, int size);

@@ -1,0 +1,162 @@
+// The configuration dialog: eleven trackbars and two check boxes over the settings
+// record, OK to store, Cancel to leave, Default to show the defaults, "?" for About.
+#include "app/win32_configure_dialog.h"
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstdio>
+
+#include "app/settings.h"
+#include "app/win32_dialog_layout.h"
+#include "host/host_state.h"
+#include "host/win32_host.h"
+#include "platform/trace.h"
+
+namespace {
+
+constexpr int kMotionBlurBox = IDC_BLUR;
+constexpr int kLightingBox = IDC_LIGHTING;
+constexpr int kDefaultButton = IDC_DEFAULT;
+constexpr int kHelpButton = IDC_ABOUT;
+constexpr int kXRotationSpeedTrackbar = IDC_XROTS;
+constexpr int kCaptionLabelId = IDC_CAPTION;  // every caption label; never addressed otherwise
+
+void SetLabelNumber(HWND dialog, int trackbarId, int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    SetDlgItemTextA(dialog, trackbarId - 1, text);
+}
+
+// The boxes are plain check boxes: the dialog flips them itself.
+void ToggleCheckBox(HWND dialog, int id) {
+    switch (IsDlgButtonChecked(dialog, id)) {
+        case BST_UNCHECKED: CheckDlgButton(dialog, id, BST_CHECKED); break;
+        case BST_CHECKED: CheckDlgButton(dialog, id, BST_UNCHECKED); break;
+        default: Trace("Box has an invalid value???"); break;
+    }
+}
+
+// A field follows its box only when the box is plainly checked or unchecked.
+void ReadCheckBox(HWND dialog, int id, int32_t& field) {
+    switch (IsDlgButtonChecked(dialog, id)) {
+        case BST_UNCHECKED: field = 0; break;
+        case BST_CHECKED: field = 1; break;
+        default: break;
+    }
+}
+
+void OnCommand(HWND dialog, int id) {
+    switch (id) {
+        case IDOK:
+            Trace("User hit OK");
+            readDialogValues(dialog);
+            // A save that failed is said, and the dialog stays open: the user can try
+            // again or cancel, rather than find the old settings in the next run.
+            if (!WriteToRegistry()) {
+                MessageBoxA(dialog, "The settings could not be saved.", "Error", MB_OK | MB_ICONERROR);
+                break;
+            }
+            EndDialog(dialog, IDOK);
+            break;
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            break;
+        case kMotionBlurBox:
+            Trace("User hit the motion blur checkbox...");
+            ToggleCheckBox(dialog, kMotionBlurBox);
+            break;
+        case kLightingBox:
+            Trace("User hit the lighting checkbox...");
+            ToggleCheckBox(dialog, kLightingBox);
+            break;
+        case kDefaultButton:
+            Trace("User hit the DEFAULT button");
+            SetDefaults();
+            setDialogValues(dialog);
+            break;
+        case kHelpButton:
+            Trace("User hit the HELP button");
+            // Owned by the dialog, which stays disabled while the About box is open.
+            DialogBoxParamA(static_cast<HINSTANCE>(HostState.instance), MAKEINTRESOURCEA(kAboutDialogId), dialog,
+                            ScreenSaverHelpDialog, 0);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+bool setDialogValues(HWND dialog) {
+    Trace("Setting values");
+    for (const SettingDescription& setting : kSettingDescriptions) {
+        const int value = Settings.*setting.field;
+        const int id = setting.controlId;
+        if (setting.control == SettingControl::CheckBox) {
+            CheckDlgButton(dialog, id, value == 1 ? BST_CHECKED : BST_UNCHECKED);
+            continue;
+        }
+        SendDlgItemMessageA(dialog, id, TBM_SETRANGE, FALSE, MAKELPARAM(setting.minimum, setting.maximum));
+        SendDlgItemMessageA(dialog, id, TBM_SETPOS, TRUE, value);
+        SendDlgItemMessageA(dialog, id, TBM_SETLINESIZE, 0, 1);
+        SendDlgItemMessageA(dialog, id, TBM_SETPAGESIZE, 0, 5);
+        SetLabelNumber(dialog, id, value);
+    }
+    return true;
+}
+
+void readDialogValues(HWND dialog) {
+    for (const SettingDescription& setting : kSettingDescriptions) {
+        if (setting.control == SettingControl::CheckBox)
+            ReadCheckBox(dialog, setting.controlId, Settings.*setting.field);
+        else
+            Settings.*setting.field =
+                static_cast<int32_t>(SendDlgItemMessageA(dialog, setting.controlId, TBM_GETPOS, 0, 0));
+    }
+}
+
+bool updateTrackbarLabel(HWND dialog, HWND control) {
+    for (const SettingDescription& setting : kSettingDescriptions) {
+        if (setting.control != SettingControl::Trackbar || control != GetDlgItem(dialog, setting.controlId)) continue;
+        SetLabelNumber(dialog, setting.controlId, static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0)));
+        if (setting.controlId == kXRotationSpeedTrackbar) Trace("Caught some xrotation speed input");
+        return true;
+    }
+    return false;
+}
+
+INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            // The trackbars exist already: importing this call from comctl32 is what
+            // registered their class, as the library loaded with the program.
+            InitCommonControls();
+            Trace("ScreenSaverConfigureDialog:\tCaught a WM_INITDIALOG signal");
+            WidenClippedLabels(dialog, kCaptionLabelId);
+            setDialogValues(dialog);
+            return TRUE;  // the dialog manager sets the focus
+        case WM_HSCROLL:
+            return updateTrackbarLabel(dialog, reinterpret_cast<HWND>(lParam));
+        case WM_COMMAND:
+            Trace("ScreenSaverConfigureDialog:\tCaught a WM_COMMAND signal");
+            OnCommand(dialog, LOWORD(wParam));
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+INT_PTR CALLBACK ScreenSaverHelpDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            InitCommonControls();
+            Trace("ScreenSaverHelpDialog:\tCaught a WM_INITDIALOG signal");
+            return TRUE;
+        case WM_COMMAND:  // OK, Enter and Esc
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}

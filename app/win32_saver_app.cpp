@@ -1,0 +1,107 @@
+// The application side of the saver window: the rendering context and the scene are
+// made on window creation, a frame is drawn per idle call, and both are released on
+// window destruction.
+#include <ctime>
+#include <cstdlib>
+
+#include "app/frame.h"
+#include "app/saver_state.h"
+#include "app/scene_view.h"
+#include "app/settings.h"
+#include "app/texture_font.h"
+#include "app/unpack_default_model.h"
+#include "host/frame_timer.h"
+#include "host/host_state.h"
+#include "host/pixel_format.h"
+#include "host/win32_host.h"
+#include "platform/gl.h"
+#include "platform/trace.h"
+
+static HDC saverDC;
+static HGLRC saverRC;
+
+static void SwapSaverBuffers() {
+    wglSwapLayerBuffers(saverDC, WGL_SWAP_MAIN_PLANE);
+}
+
+// Where the driver offers WGL_EXT_swap_control, each swap waits for the display:
+// no tearing, and no frames drawn that the screen never shows.
+static void RequestSwapInterval() {
+    using SwapIntervalProc = BOOL(WINAPI*)(int);
+    const PROC found = wglGetProcAddress("wglSwapIntervalEXT");
+    // Some drivers answer 1, 2, 3 or -1 for a function they do not have.
+    const INT_PTR value = reinterpret_cast<INT_PTR>(found);
+    if (value == 0 || value == 1 || value == 2 || value == 3 || value == -1) return;
+    const auto swapInterval = reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void*>(found));
+    if (swapInterval(1)) Trace("initSaver: swap interval 1");
+}
+
+bool initSaver(HWND window) {
+    Trace("initSaver: Initializing");
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    saverDC = GetDC(window);
+    SelectPixelFormat(saverDC, Settings.blur != 0);
+    saverRC = wglCreateContext(saverDC);
+    RECT client = {};
+    GetClientRect(window, &client);
+    if (!saverRC || !wglMakeCurrent(saverDC, saverRC)) {
+        // No OpenGL for this window: the saver keeps running and draws nothing. GL
+        // calls without a current context would feed GLU undefined sizes.
+        Trace("initSaver: no rendering context");
+        if (saverRC) wglDeleteContext(saverRC);
+        saverRC = nullptr;
+        SaverState.scene = new Scene();
+        return false;
+    }
+
+    RequestSwapInterval();
+    SetUpSceneView(client.left, client.top, client.right - client.left, client.bottom - client.top);
+
+    SaverState.scene = new Scene();
+    SaverState.font = new TextureFont();
+    SaverState.swapBuffers = SwapSaverBuffers;
+    if (Settings.lighting) SetUpLighting();
+
+    // Unpacked and read from one folder. Whatever lies there that this start did not
+    // write whole (a stale or planted copy) is not loaded: the cube is drawn instead.
+    char folder[kModelPathSize];
+    if (!UnpackDefaultModel(DefaultModelFolder(folder, sizeof folder))) {
+        Trace("initSaver: the default model was not unpacked");
+        return false;
+    }
+    return SaverState.scene->LoadModel();
+}
+
+void ShutdownSaver(HWND window) {
+    // The model objects, their textures and the font stay until the process ends.
+    SaverState.scene->FreeModelMeshes();
+    delete SaverState.scene;
+    SaverState.scene = nullptr;
+    ReleaseDC(window, saverDC);
+    wglMakeCurrent(nullptr, nullptr);
+    if (saverRC) wglDeleteContext(saverRC);
+    saverRC = nullptr;
+}
+
+LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            ReadFromRegistry();
+            initSaver(window);
+            SaverState.sceneRunning = 1;
+            break;
+        case WM_DESTROY:
+            SaverState.sceneRunning = 0;
+            ShutdownSaver(window);
+            break;
+    }
+    return DefaultSaverProc(window, message, wParam, lParam);
+}
+
+void SaverIdle() {
+    static FrameTimer* timer = new FrameTimer();  // one for the life of the process
+    SaverState.frameSeconds = timer->elapsedSeconds();
+    if (SaverState.sceneRunning && saverRC && !HostState.monitorPoweredDown && !HostState.passwordDialogOpen)
+        DrawFrame();
+}

@@ -1,0 +1,391 @@
+#include "formats/model3ds.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "formats/little_endian.h"
+#include "formats/vertex_normals.h"
+#include "host/message_box.h"
+#include "platform/trace.h"
+
+namespace {
+
+// Chunk IDs the reader acts on.
+constexpr uint16_t kPrimary = 0x4D4D;
+constexpr uint16_t kVersion = 0x0002;
+constexpr uint16_t kEditor = 0x3D3D;
+constexpr uint16_t kObject = 0x4000;
+constexpr uint16_t kMaterial = 0xAFFF;
+constexpr uint16_t kTriangleMesh = 0x4100;
+constexpr uint16_t kVertexList = 0x4110;
+constexpr uint16_t kFaceList = 0x4120;
+constexpr uint16_t kMaterialGroup = 0x4130;
+constexpr uint16_t kTexCoordList = 0x4140;
+constexpr uint16_t kMaterialName = 0xA000;
+constexpr uint16_t kDiffuseColor = 0xA020;
+constexpr uint16_t kTextureMap = 0xA200;
+constexpr uint16_t kMapFileName = 0xA300;
+
+constexpr uint32_t kHeaderSize = 6;
+constexpr uint32_t kFaceSize = 8;  // a, b, c, flags as 16-bit values
+
+uint32_t RestOf(const tChunkState& chunk) {
+    return chunk.length - chunk.consumed;
+}
+
+// A face that names a vertex the object does not have would be read out of
+// bounds by the normals and by drawing; such faces are dropped.
+void DropFacesWithoutVertices(t3DObject& object) {
+    int32_t kept = 0;
+    for (int32_t j = 0; j < object.numFaces; ++j) {
+        const tTriangle& face = object.faces[j];
+        bool valid = true;
+        for (int32_t index : face.vertIndex) valid = valid && index >= 0 && index < object.numVerts;
+        if (valid) object.faces[kept++] = face;
+    }
+    object.numFaces = kept;
+}
+
+}  // namespace
+
+Model3DS::Model3DS()
+    : currentChunk(std::make_unique<tChunkState>()), scratchChunk(std::make_unique<tChunkState>()) {}
+
+bool Model3DS::Import(t3DModel* target, const char* path) {
+    if (!OpenFileSource(file, path)) {
+        TraceF("Unable to find the file: %s!", path);
+        return false;
+    }
+    return ImportOpened(target, path);
+}
+
+bool Model3DS::ImportMemory(t3DModel* target, const void* data, size_t size, const char* name) {
+    OpenMemorySource(file, data, size);
+    return ImportOpened(target, name);
+}
+
+bool Model3DS::ImportOpened(t3DModel* target, const char* name) {
+    if (!currentChunk) currentChunk = std::make_unique<tChunkState>();
+    if (!scratchChunk) scratchChunk = std::make_unique<tChunkState>();
+    readFailed = false;
+    nesting = 0;
+    version = 0;
+
+    tChunkState& primary = *currentChunk;
+    primary = tChunkState();
+    ReadChunkHeader(primary);
+    if (readFailed || primary.id != kPrimary) {
+        std::string text = std::string("Unable to load PRIMARY chuck from file: ") + name + "!";
+        ShowMessageBox(text.c_str(), "Error");
+        FinishImport();
+        return false;
+    }
+
+    ReadMainChunks(target, primary);
+    if (readFailed) {
+        TraceF("3DS: the file ends inside a chunk: %s", name);
+        ClearModel(target);
+        FinishImport();
+        return false;
+    }
+    for (t3DObject& object : target->objects) DropFacesWithoutVertices(object);
+    BuildVertexNormals(target);
+    FinishImport();
+    return true;
+}
+
+// Byte accounting: every read adds what it actually read to its chunk's count;
+// a short read means the data ended and ends the import.
+void Model3DS::ReadFrom(tChunkState& chunk, void* destination, uint32_t count) {
+    if (readFailed || count == 0) return;
+    size_t got = ReadBytes(file, destination, count);
+    chunk.consumed += static_cast<uint32_t>(got);
+    if (got < count) readFailed = true;
+}
+
+void Model3DS::ReadChunkHeader(tChunkState& chunk) {
+    unsigned char bytes[kHeaderSize] = {};
+    chunk.consumed = 0;
+    ReadFrom(chunk, bytes, 2);
+    ReadFrom(chunk, bytes + 2, 4);
+    chunk.id = LittleEndian16(bytes);
+    chunk.length = LittleEndian32(bytes + 2);
+}
+
+// Reads the header of a chunk that must lie within the bytesLeft of its parent.
+// False (header bytes counted, if any were read) when there is no room for a
+// header or the chunk's length is below the header's size or past the parent.
+bool Model3DS::ReadChildHeader(tChunkState& child, uint32_t bytesLeft) {
+    child = tChunkState();
+    if (bytesLeft < kHeaderSize) return false;
+    ReadChunkHeader(child);
+    return !readFailed && child.length >= kHeaderSize && child.length <= bytesLeft;
+}
+
+// Reads the rest of the chunk, keeping at most capacity bytes in destination
+// (none when it is null) and passing over the others.
+void Model3DS::ReadRestInto(tChunkState& chunk, void* destination, uint32_t capacity) {
+    uint32_t rest = RestOf(chunk);
+    uint32_t kept = destination ? std::min(rest, capacity) : 0;
+    ReadFrom(chunk, destination, kept);
+    ReadFrom(chunk, nullptr, rest - kept);
+}
+
+void Model3DS::SkipChunkRest(tChunkState& chunk) {
+    ReadRestInto(chunk, nullptr, 0);
+}
+
+// A NUL-terminated string of at most bytesLeft bytes. Stores up to the field's
+// last character and always terminates it; the rest of a longer string is
+// still read. Returns the bytes read, its NUL included.
+uint32_t Model3DS::ReadCString(char* destination, uint32_t bytesLeft) {
+    uint32_t count = 0;
+    uint32_t stored = 0;
+    while (count < bytesLeft && !readFailed) {
+        char c = 0;
+        if (ReadBytes(file, &c, 1) != 1) {
+            readFailed = true;
+            break;
+        }
+        ++count;
+        if (c == '\0') break;
+        if (stored < kModelNameLength - 1) destination[stored++] = c;
+    }
+    destination[stored] = '\0';
+    return count;
+}
+
+// A name chunk: the rest of the chunk, the field cleared first and kept terminated.
+void Model3DS::ReadName(tChunkState& chunk, char* destination) {
+    std::memset(destination, 0, kModelNameLength);
+    ReadRestInto(chunk, destination, kModelNameLength - 1);
+}
+
+// The 16-bit count that opens a list chunk; false when the chunk cannot hold it.
+bool Model3DS::ReadCount(tChunkState& chunk, uint16_t* count) {
+    if (RestOf(chunk) < 2) return false;
+    unsigned char bytes[2] = {};
+    ReadFrom(chunk, bytes, 2);
+    *count = LittleEndian16(bytes);
+    return !readFailed;
+}
+
+// The loop shared by the three chunk loops: headers are read one after the other
+// until the parent's length is reached. A child header that does not fit its
+// parent ends the loop, and the rest of the parent is passed over.
+template <typename Act>
+void Model3DS::RunChunkLoop(tChunkState& parent, Act act) {
+    if (nesting >= kMaxNesting) {
+        SkipChunkRest(parent);
+        return;
+    }
+    ++nesting;
+    tChunkState chunk;
+    while (!readFailed && parent.consumed < parent.length) {
+        bool fits = ReadChildHeader(chunk, RestOf(parent));
+        if (!fits) {
+            parent.consumed += chunk.consumed;
+            SkipChunkRest(parent);
+            break;
+        }
+        act(chunk);
+        parent.consumed += chunk.consumed;
+    }
+    --nesting;
+}
+
+void Model3DS::ReadMainChunks(t3DModel* target, tChunkState& parent) {
+    RunChunkLoop(parent, [&](tChunkState& chunk) {
+        switch (chunk.id) {
+            case kVersion: {
+                unsigned char bytes[4] = {};
+                ReadRestInto(chunk, bytes, sizeof bytes);
+                version = LittleEndian32(bytes);
+                if (!readFailed && version > 3) {
+                    ShowMessageBox("This 3DS file is over version 3 so it may load incorrectly", "Warning");
+                }
+                break;
+            }
+            case kEditor:
+                ReadEditorBlock(target, chunk);
+                break;
+            case kObject: {
+                target->numObjects += 1;
+                target->objects.emplace_back();
+                t3DObject& object = target->objects.back();
+                chunk.consumed += ReadCString(object.name, RestOf(chunk));
+                ReadObjectChunks(target, object, chunk);
+                break;
+            }
+            case kMaterial:
+                target->numMaterials += 1;
+                target->materials.emplace_back();
+                ReadMaterialChunks(target, chunk);
+                break;
+            default:  // key-frame block and everything else
+                SkipChunkRest(chunk);
+                break;
+        }
+    });
+}
+
+// The editor block's first sub-chunk (the mesh version) is passed over whole;
+// the block's other sub-chunks go to the main loop.
+void Model3DS::ReadEditorBlock(t3DModel* target, tChunkState& chunk) {
+    tChunkState& scratch = *scratchChunk;
+    bool fits = ReadChildHeader(scratch, RestOf(chunk));
+    if (!fits) {
+        chunk.consumed += scratch.consumed;
+        SkipChunkRest(chunk);
+        return;
+    }
+    SkipChunkRest(scratch);
+    chunk.consumed += scratch.consumed;
+    ReadMainChunks(target, chunk);
+}
+
+void Model3DS::ReadObjectChunks(t3DModel* target, t3DObject& object, tChunkState& parent) {
+    RunChunkLoop(parent, [&](tChunkState& chunk) {
+        switch (chunk.id) {
+            case kTriangleMesh: ReadObjectChunks(target, object, chunk); break;
+            case kVertexList: ReadVertexList(object, chunk); break;
+            case kFaceList: ReadFaceList(object, chunk); break;
+            case kMaterialGroup: ReadMaterialGroup(target, object, chunk); break;
+            case kTexCoordList: ReadTexCoordList(object, chunk); break;
+            default: SkipChunkRest(chunk); break;
+        }
+    });
+}
+
+void Model3DS::ReadMaterialChunks(t3DModel* target, tChunkState& parent) {
+    RunChunkLoop(parent, [&](tChunkState& chunk) {
+        tMaterialInfo& material = target->materials.back();
+        switch (chunk.id) {
+            case kMaterialName: ReadName(chunk, material.name); break;
+            case kDiffuseColor: ReadDiffuseColor(material, chunk); break;
+            case kTextureMap: ReadMaterialChunks(target, chunk); break;
+            case kMapFileName: ReadName(chunk, material.fileName); break;
+            default: SkipChunkRest(chunk); break;
+        }
+    });
+}
+
+// Positions as 32-bit floats; a rest shorter than the count leaves the last
+// vertices at zero, a longer one is passed over.
+void Model3DS::ReadVertexList(t3DObject& object, tChunkState& chunk) {
+    uint16_t count = 0;
+    if (!ReadCount(chunk, &count)) {
+        SkipChunkRest(chunk);
+        return;
+    }
+    object.numVerts = count;
+    object.verts = std::make_unique<Vector3[]>(count);
+    std::vector<unsigned char> bytes(std::min<uint32_t>(RestOf(chunk), count * 12u));
+    ReadRestInto(chunk, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    for (size_t f = 0; f + 4 <= bytes.size(); f += 4) {
+        float value = LittleEndianFloat(&bytes[f]);
+        Vector3& vertex = object.verts[f / 12];
+        switch (f / 4 % 3) {
+            case 0: vertex.x = value; break;
+            case 1: vertex.y = value; break;
+            default: vertex.z = value; break;
+        }
+    }
+}
+
+// Only the faces that fit the chunk are read; what follows them (the material
+// and smoothing groups) is left to the enclosing loop.
+void Model3DS::ReadFaceList(t3DObject& object, tChunkState& chunk) {
+    uint16_t count = 0;
+    if (!ReadCount(chunk, &count)) {
+        SkipChunkRest(chunk);
+        return;
+    }
+    uint32_t fitting = std::min<uint32_t>(count, RestOf(chunk) / kFaceSize);
+    std::vector<unsigned char> bytes(fitting * kFaceSize);
+    ReadFrom(chunk, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    object.numFaces = static_cast<int32_t>(fitting);
+    object.faces = std::make_unique<tTriangle[]>(fitting);
+    for (uint32_t j = 0; j < fitting; ++j) {
+        const unsigned char* face = &bytes[j * kFaceSize];
+        for (int corner = 0; corner < 3; ++corner) object.faces[j].vertIndex[corner] = LittleEndian16(face + 2 * corner);
+    }
+}
+
+void Model3DS::ReadTexCoordList(t3DObject& object, tChunkState& chunk) {
+    uint16_t count = 0;
+    if (!ReadCount(chunk, &count)) {
+        SkipChunkRest(chunk);
+        return;
+    }
+    object.numTexCoords = count;
+    object.texCoords = std::make_unique<Vector2[]>(count);
+    std::vector<unsigned char> bytes(std::min<uint32_t>(RestOf(chunk), count * 8u));
+    ReadRestInto(chunk, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    for (size_t f = 0; f + 4 <= bytes.size(); f += 4) {
+        float value = LittleEndianFloat(&bytes[f]);
+        Vector2& coord = object.texCoords[f / 8];
+        if (f / 4 % 2 == 0) coord.u = value;
+        else coord.v = value;
+    }
+}
+
+// The object takes the material that the group names, if it was read before;
+// the group's own face list is not kept.
+void Model3DS::ReadMaterialGroup(t3DModel* target, t3DObject& object, tChunkState& chunk) {
+    char strMaterial[kModelNameLength];
+    chunk.consumed += ReadCString(strMaterial, RestOf(chunk));
+    for (int32_t i = 0; i < target->numMaterials; ++i) {
+        const tMaterialInfo& material = target->materials[i];
+        if (std::strcmp(strMaterial, material.name) == 0) {
+            object.materialIndex = i;
+            if (material.fileName[0] != '\0') object.hasTexture = true;
+            break;
+        }
+    }
+    SkipChunkRest(chunk);
+}
+
+// The first colour sub-chunk's first three bytes; further sub-chunks (the
+// gamma-corrected colour) are left to the material loop.
+void Model3DS::ReadDiffuseColor(tMaterialInfo& material, tChunkState& chunk) {
+    tChunkState& scratch = *scratchChunk;
+    bool fits = ReadChildHeader(scratch, RestOf(chunk));
+    if (!fits) {
+        chunk.consumed += scratch.consumed;
+        SkipChunkRest(chunk);
+        return;
+    }
+    ReadRestInto(scratch, material.color, sizeof material.color);
+    chunk.consumed += scratch.consumed;
+}
+
+void Model3DS::BuildVertexNormals(t3DModel* target) {
+    for (int32_t i = 0; i < target->numObjects; ++i) BuildObjectNormals(target->objects[i]);
+}
+
+void Model3DS::FinishImport() {
+    CloseSource(file);
+    currentChunk.reset();
+    scratchChunk.reset();
+}
+
+void Model3DS::FreeMeshes() {
+    for (int32_t i = 0; i < model.numObjects; ++i) {
+        t3DObject& object = model.objects[i];
+        object.faces.reset();
+        object.normals.reset();
+        object.verts.reset();
+        object.texCoords.reset();
+        // Counts follow the arrays, so nothing can index a released array.
+        object.numFaces = object.numVerts = object.numTexCoords = 0;
+    }
+}
+
+void ClearModel(t3DModel* target) {
+    target->objects.clear();
+    target->materials.clear();
+    target->numObjects = 0;
+    target->numMaterials = 0;
+}

@@ -1,0 +1,89 @@
+// The GL side of the MS3D model: material textures and immediate-mode drawing.
+#include "formats/ms3d_model.h"
+#include "platform/gl.h"
+#include "platform/trace.h"
+
+bool MS3DModel::load(const char* fileName) {
+    if (!read(fileName)) return false;
+    loadTextures();
+    return true;
+}
+
+void MS3DModel::loadTextures() {
+    for (int32_t i = 0; i < numMaterials; ++i) {
+        MS3DMaterial& material = materials[i];
+        TraceF("material #%i", static_cast<int>(i));
+        material.texture = 0;
+        const char* name = material.textureFilename.get();
+        if (!name || name[0] == '\0') continue;
+        TraceF("Material is %s", name);
+        createMaterialTexture(&material.texture, name);
+    }
+}
+
+void createMaterialTexture(uint32_t* textureName, const char* fileName) {
+    if (!textureName || !fileName) return;
+    std::unique_ptr<JpegImage> image = loadJpegImage(fileName);
+    if (!image) return;
+
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    *textureName = name;
+    glBindTexture(GL_TEXTURE_2D, name);
+    // Rows are packed without padding; the caller's unpack alignment is kept.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE,
+                      image->pixels.get());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+void MS3DModel::draw() {
+    const GLboolean wasTextured = glIsEnabled(GL_TEXTURE_2D);
+    for (int32_t m = 0; m < numMeshes; ++m) {
+        const MS3DMesh& mesh = meshes[m];
+        // An index past the material list counts as no material.
+        if (mesh.materialIndex >= 0 && mesh.materialIndex < numMaterials) {
+            const MS3DMaterial& material = materials[mesh.materialIndex];
+            glMaterialfv(GL_FRONT, GL_AMBIENT, material.ambient);
+            glMaterialfv(GL_FRONT, GL_DIFFUSE, material.diffuse);
+            glMaterialfv(GL_FRONT, GL_SPECULAR, material.specular);
+            glMaterialfv(GL_FRONT, GL_EMISSION, material.emissive);
+            glMaterialf(GL_FRONT, GL_SHININESS, material.shininess);
+            if (material.texture != 0) {
+                glBindTexture(GL_TEXTURE_2D, material.texture);
+                glEnable(GL_TEXTURE_2D);
+            } else {
+                glDisable(GL_TEXTURE_2D);
+            }
+        } else {
+            glDisable(GL_TEXTURE_2D);
+        }
+
+        glBegin(GL_TRIANGLES);
+        for (int32_t k = 0; k < mesh.numTriangles; ++k) {
+            const int32_t triangleIndex = mesh.triangleIndices[k];
+            if (triangleIndex < 0 || triangleIndex >= numTriangles) continue;
+            const MS3DTriangle& triangle = triangles[triangleIndex];
+            bool cornersExist = true;
+            for (int corner = 0; corner < 3; ++corner) {
+                const int32_t v = triangle.vertexIndices[corner];
+                if (v < 0 || v >= numVertices) cornersExist = false;
+            }
+            if (!cornersExist) continue;
+            for (int corner = 0; corner < 3; ++corner) {
+                glNormal3fv(triangle.vertexNormals[corner]);
+                glTexCoord2f(triangle.s[corner], triangle.t[corner]);
+                glVertex3fv(vertices[triangle.vertexIndices[corner]].location);
+            }
+        }
+        glEnd();
+    }
+    if (wasTextured)
+        glEnable(GL_TEXTURE_2D);
+    else
+        glDisable(GL_TEXTURE_2D);
+}

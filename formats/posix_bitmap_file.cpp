@@ -1,0 +1,17 @@
+// BMP files without GDI: the file is read whole and decoded from memory.
+#include <vector>
+
+#include "formats/bitmap_image.h"
+
+bool BitmapImage::LoadBitmapFile(const char* path) {
+    loaded = false;
+    data.reset();
+    width = height = 0;
+
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes)) return false;
+    if (!DecodeBitmapBytes(bytes.data(), bytes.size(), *this)) return false;
+    loaded = true;
+    SwapRedBlue();
+    return loaded;
+}

@@ -1,9 +1,0 @@
-// Trace messages go to the debugger output, where DebugView (or Wine's
-// WINEDEBUG=+debugstr) shows them.
-#include <windows.h>
-
-#include "host/trace.h"
-
-void PlatformTrace(const char* message) {
-    OutputDebugStringA(message);
-}
