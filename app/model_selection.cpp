@@ -3,6 +3,7 @@
 // does not load leaves the scene drawing the coloured cube.
 #include <cstring>
 
+#include "app/reader_notices.h"
 #include "app/scene.h"
 #include "app/settings.h"
 #include "formats/model3ds.h"
@@ -50,7 +51,9 @@ void Scene::CreateModelObject() {
 bool Scene::LoadModel() {
     TraceF("Attempting to load %s", Settings.modelPath);
     if (modelType == ModelKind::MS3D) {
-        if (ms3dModel->load(Settings.modelPath)) {
+        const ReadResult result = ms3dModel->load(Settings.modelPath);
+        ShowReaderNotices(result);
+        if (result) {
             Trace("Loaded the model");
             modelLoaded = true;
         } else {
@@ -59,7 +62,9 @@ bool Scene::LoadModel() {
     } else if (modelType == ModelKind::ThreeDS) {
         // Texturing stays on for the rest of the run.
         glEnable(GL_TEXTURE_2D);
-        if (model3ds->Load(Settings.modelPath)) {
+        const ReadResult result = model3ds->Load(Settings.modelPath);
+        ShowReaderNotices(result);
+        if (result) {
             Trace("Loaded the model");
             modelLoaded = true;
         }

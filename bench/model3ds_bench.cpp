@@ -79,7 +79,7 @@ void BM_Import(benchmark::State& state) {
     }
     for (auto _ : state) {
         Model3DS reader;
-        bool loaded = reader.Import(&reader.model, path.c_str());
+        bool loaded = static_cast<bool>(reader.Import(&reader.model, path.c_str()));
         benchmark::DoNotOptimize(loaded);
         if (!loaded) state.SkipWithError("import failed");
     }

@@ -43,7 +43,7 @@ void BM_LoadWithTexture(benchmark::State& state) {
     }
     for (auto _ : state) {
         Model3DS reader;
-        bool loaded = reader.Load(path.c_str());
+        bool loaded = static_cast<bool>(reader.Load(path.c_str()));
         if (!loaded || !glIsTexture(reader.textures[0])) state.SkipWithError("load failed");
         state.PauseTiming();
         glDeleteTextures(1, &reader.textures[0]);
@@ -60,7 +60,7 @@ void BM_DrawOnce(benchmark::State& state) {
         return;
     }
     Model3DS reader;
-    if (!reader.Load(path.c_str())) {
+    if (!static_cast<bool>(reader.Load(path.c_str()))) {
         state.SkipWithError("load failed");
         return;
     }

@@ -1,17 +1,80 @@
-// JpegReader: the size query and the decoding, each call with its own recovery point
-// for the library's errors. Output is always asked for as RGB, so greyscale files
-// come out grey and colour spaces without an RGB conversion fail cleanly.
+// JpegReader: one open, one recovery point and one decompression per file. Output is
+// always asked for as RGB, so greyscale files come out grey; colour spaces without an
+// RGB conversion are refused before decoding starts.
 #include "formats/jpeg_reader.h"
 
+#include <cstdio>
+#include <new>
+
 #include "formats/texture_size.h"
-#include "host/message_box.h"
 #include "platform/trace.h"
 
-void ShowJpegMessage(j_common_ptr cinfo) {
+namespace {
+
+constexpr const char* kLibraryCaption = "JPEG Library Error";
+
+void KeepJpegMessage(j_common_ptr cinfo) {
     char text[JMSG_LENGTH_MAX];
     (*cinfo->err->format_message)(cinfo, text);
-    ShowErrorMessageBox(text, "JPEG Library Error");
+    JpegErrorTrap* trap = reinterpret_cast<JpegErrorTrap*>(cinfo->err);
+    trap->messages->push_back(text);
 }
+
+bool CanBecomeRgb(J_COLOR_SPACE space) {
+    return space == JCS_GRAYSCALE || space == JCS_YCbCr || space == JCS_RGB;
+}
+
+// Everything a decoding call owns across the recovery point. Nothing here has a
+// destructor that the jump could skip: the messages live in the caller's frame.
+struct Decompression {
+    jpeg_decompress_struct cinfo;
+    JpegErrorTrap trap;
+    std::FILE* file = nullptr;
+    bool started = false;  // the picture's size is known and decoding began
+};
+
+// Decodes d.file into image; the failure, or None. Must run with the recovery point
+// set in the caller; only plain data and the image's already-sized buffer are touched.
+ReadFailure DecodeStarted(Decompression& d, JpegImage& image) {
+    jpeg_create_decompress(&d.cinfo);
+    jpeg_stdio_src(&d.cinfo, d.file);
+    jpeg_read_header(&d.cinfo, TRUE);
+    if (!CanBecomeRgb(d.cinfo.jpeg_color_space)) {
+        TraceF("Texture colour space %d cannot be shown as RGB", static_cast<int>(d.cinfo.jpeg_color_space));
+        return ReadFailure::Unsupported;
+    }
+    if (!IsAcceptedTextureSize(d.cinfo.image_width, d.cinfo.image_height)) {
+        TraceF("Texture of %ux%u pixels is too large", d.cinfo.image_width, d.cinfo.image_height);
+        return ReadFailure::TooLarge;
+    }
+    d.cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&d.cinfo);
+    d.started = true;
+
+    const size_t width = d.cinfo.output_width;
+    const size_t height = d.cinfo.output_height;
+    const size_t rowSpan = width * 3;
+    // Three samples a pixel, and a picture with rows at all.
+    if (d.cinfo.output_components != 3 || width == 0 || height == 0) return ReadFailure::Unsupported;
+    unsigned char* pixels = new (std::nothrow) unsigned char[rowSpan * height]();
+    if (!pixels) return ReadFailure::TooLarge;
+    image.pixels.reset(pixels);
+    image.width = static_cast<int32_t>(width);
+    image.height = static_cast<int32_t>(height);
+    image.rowSpan = static_cast<int32_t>(rowSpan);
+
+    // The picture's top line goes to the last row: GL takes row 0 as t = 0.
+    while (d.cinfo.output_scanline < d.cinfo.output_height) {
+        JSAMPROW row = pixels + (height - 1 - d.cinfo.output_scanline) * rowSpan;
+        // A file source never suspends; should a line not come, the rows decoded
+        // so far are kept.
+        if (jpeg_read_scanlines(&d.cinfo, &row, 1) != 1) return ReadFailure::None;
+    }
+    jpeg_finish_decompress(&d.cinfo);
+    return ReadFailure::None;
+}
+
+}  // namespace
 
 void OnJpegError(j_common_ptr cinfo) {
     (*cinfo->err->output_message)(cinfo);
@@ -19,95 +82,26 @@ void OnJpegError(j_common_ptr cinfo) {
     std::longjmp(trap->setjmpBuffer, 1);
 }
 
-namespace {
-
-// Everything a decoding call owns. Nothing here has a destructor, so leaving
-// through the recovery point skips no clean-up.
-struct Decompression {
-    jpeg_decompress_struct cinfo;
-    JpegErrorTrap jerr;
-    std::FILE* file = nullptr;
-};
-
-void InstallTrap(Decompression& d) {
-    d.cinfo.err = jpeg_std_error(&d.jerr.pub);
-    d.jerr.pub.error_exit = OnJpegError;
-    d.jerr.pub.output_message = ShowJpegMessage;
-}
-
-// Creates the decompression and starts it on the open file with RGB output; false,
-// before the library takes any memory for the picture, when the picture is larger
-// than a texture may be. Must be called after the recovery point is set.
-bool StartRgb(Decompression& d) {
-    jpeg_create_decompress(&d.cinfo);
-    jpeg_stdio_src(&d.cinfo, d.file);
-    jpeg_read_header(&d.cinfo, TRUE);
-    if (!IsAcceptedTextureSize(d.cinfo.image_width, d.cinfo.image_height)) {
-        TraceF("Texture of %ux%u pixels is too large", d.cinfo.image_width, d.cinfo.image_height);
-        return false;
-    }
-    d.cinfo.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&d.cinfo);
-    return true;
-}
-
-void Release(Decompression& d) {
-    jpeg_destroy_decompress(&d.cinfo);
-    std::fclose(d.file);
-    d.file = nullptr;
-}
-
-// Opens the file, sets the recovery point, starts the decompression and hands it to
-// `act`, whose result it returns; false (and `act` is never called, or is left by the
-// library's error exit) when any of that fails. The recovery point stays in this
-// frame, which outlives every library call `act` makes; `act` keeps only plain data.
-template <typename Act>
-bool WithStartedDecompression(const char* path, const char* openFailure, Act act) {
+ReadResult JpegReader::Decode(const char* path, JpegImage* image) {
+    ReadResult result;
+    std::vector<std::string> messages;
+    JpegImage decoded;
     Decompression d;
     d.file = std::fopen(path, "rb");
-    if (!d.file) {
-        Trace(openFailure);
-        return false;
-    }
-    InstallTrap(d);
-    if (setjmp(d.jerr.setjmpBuffer)) {
-        Release(d);
-        return false;
-    }
-    bool result = StartRgb(d) && act(d);
-    Release(d);
+    if (!d.file) return result.fail(ReadFailure::CannotOpen);
+    d.cinfo.err = jpeg_std_error(&d.trap.pub);
+    d.trap.pub.error_exit = OnJpegError;
+    d.trap.pub.output_message = KeepJpegMessage;
+    d.trap.messages = &messages;
+    ReadFailure failure;
+    if (setjmp(d.trap.setjmpBuffer)) failure = d.started ? ReadFailure::Truncated : ReadFailure::NotThisFormat;
+    else failure = DecodeStarted(d, decoded);
+    jpeg_destroy_decompress(&d.cinfo);
+    std::fclose(d.file);
+
+    for (std::string& text : messages)
+        result.notify(ReaderNotice::Kind::LibraryError, kLibraryCaption, std::move(text));
+    if (failure != ReadFailure::None) return result.fail(failure);
+    *image = std::move(decoded);
     return result;
-}
-
-}  // namespace
-
-bool JpegReader::QuerySize(const char* path, int* width, int* height) {
-    return WithStartedDecompression(path, "Failed to open file", [&](Decompression& d) {
-        *width = static_cast<int>(d.cinfo.output_width);
-        *height = static_cast<int>(d.cinfo.output_height);
-        return d.cinfo.output_components == 3;
-    });
-}
-
-bool JpegReader::Decode(const char* path, uint8_t* destination, size_t capacity) {
-    return WithStartedDecompression(path, "Failed to open texture file", [&](Decompression& d) {
-        size_t width = d.cinfo.output_width;
-        size_t height = d.cinfo.output_height;
-        size_t rowBytes = width * 3;
-        // Three samples a pixel, and every row inside the destination.
-        if (d.cinfo.output_components != 3 || !destination || height == 0 || rowBytes > capacity / height)
-            return false;
-        JSAMPARRAY row = (*d.cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d.cinfo), JPOOL_IMAGE,
-                                                      static_cast<JDIMENSION>(rowBytes), 1);
-        size_t r = height;
-        while (d.cinfo.output_scanline < d.cinfo.output_height) {
-            if (jpeg_read_scanlines(&d.cinfo, row, 1) != 1) break;
-            --r;
-            const JSAMPLE* samples = row[0];
-            uint8_t* out = destination + r * rowBytes;
-            for (size_t x = 0; x < rowBytes; ++x) out[x] = samples[x];
-        }
-        jpeg_finish_decompress(&d.cinfo);
-        return true;
-    });
 }

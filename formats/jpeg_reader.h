@@ -1,36 +1,45 @@
-// JPEG texture files of the 3DS model, decoded with libjpeg into red, green,
-// blue rows, bottom row first (the order GL takes for texture row 0).
+// The JPEG decoder of both model formats' textures: libjpeg turns a file into red,
+// green, blue rows, bottom row first (the order GL takes for texture row 0).
 #pragma once
 #include <csetjmp>
-#include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include <jpeglib.h>
 
-// libjpeg's standard error manager followed by the recovery point of the
-// decoding call in progress. The error manager comes first, so the library's
-// pointer to it is also a pointer to the trap.
+#include "formats/read_result.h"
+
+// A decoded picture as RGB rows, bottom row first, packed without padding.
+struct JpegImage {
+    int32_t rowSpan = 0;  // bytes per row: width times 3
+    int32_t width = 0;
+    int32_t height = 0;
+    std::unique_ptr<unsigned char[]> pixels;  // rowSpan * height bytes
+};
+
+// libjpeg's standard error manager followed by the recovery point of the decoding
+// call in progress and the library's messages of that call. The error manager comes
+// first, so the library's pointer to it is also a pointer to the trap.
 struct JpegErrorTrap {
     jpeg_error_mgr pub;
     std::jmp_buf setjmpBuffer;
+    std::vector<std::string>* messages;
 };
 
-// The error exit placed in the trap: the library's message is shown in the
-// "JPEG Library Error" box, then control returns to the recovery point.
+// The error exit placed in the trap: the library's message is kept, then control
+// returns to the recovery point.
 void OnJpegError(j_common_ptr cinfo);
-// The message output placed in the trap: the library's text in that box.
-void ShowJpegMessage(j_common_ptr cinfo);
 
 class JpegReader {
 public:
-    // The size of the image that Decode delivers. False when the file does not
-    // open, is not a JPEG image libjpeg can turn into RGB, or announces a picture
-    // larger than kMaxTextureSide on a side.
-    bool QuerySize(const char* path, int* width, int* height);
-    // Decodes the file into destination, capacity bytes long, which must hold
-    // width x height x 3 bytes of the image; RGB, bottom row first. False when
-    // the file does not open, does not decode, cannot become RGB or no longer
-    // fits destination.
-    bool Decode(const char* path, uint8_t* destination, size_t capacity);
+    // Decodes the whole file into image, as RGB. Failures: the file does not open;
+    // the library cannot read it (not this format, or truncated when the error came
+    // after the picture's size was known); a colour space without an RGB form
+    // (unsupported); a picture larger than kMaxTextureSide on a side (too large,
+    // refused before the library takes memory for it). Every message of the library
+    // (its error, or the first warning of a picture it could still decode) comes back
+    // as a "JPEG Library Error" notice.
+    ReadResult Decode(const char* path, JpegImage* image);
 };

@@ -6,7 +6,6 @@
 
 #include "formats/little_endian.h"
 #include "formats/vertex_normals.h"
-#include "host/message_box.h"
 #include "platform/trace.h"
 
 namespace {
@@ -52,20 +51,22 @@ void DropFacesWithoutVertices(t3DObject& object) {
 Model3DS::Model3DS()
     : currentChunk(std::make_unique<tChunkState>()), scratchChunk(std::make_unique<tChunkState>()) {}
 
-bool Model3DS::Import(t3DModel* target, const char* path) {
+ReadResult Model3DS::Import(t3DModel* target, const char* path) {
     if (!OpenFileSource(file, path)) {
         TraceF("Unable to find the file: %s!", path);
-        return false;
+        return ReadResult().fail(ReadFailure::CannotOpen);
     }
     return ImportOpened(target, path);
 }
 
-bool Model3DS::ImportMemory(t3DModel* target, const void* data, size_t size, const char* name) {
+ReadResult Model3DS::ImportMemory(t3DModel* target, const void* data, size_t size, const char* name) {
     OpenMemorySource(file, data, size);
     return ImportOpened(target, name);
 }
 
-bool Model3DS::ImportOpened(t3DModel* target, const char* name) {
+ReadResult Model3DS::ImportOpened(t3DModel* target, const char* name) {
+    ReadResult outcome;
+    result = &outcome;
     if (!currentChunk) currentChunk = std::make_unique<tChunkState>();
     if (!scratchChunk) scratchChunk = std::make_unique<tChunkState>();
     readFailed = false;
@@ -76,10 +77,10 @@ bool Model3DS::ImportOpened(t3DModel* target, const char* name) {
     primary = tChunkState();
     ReadChunkHeader(primary);
     if (readFailed || primary.id != kPrimary) {
-        std::string text = std::string("Unable to load PRIMARY chuck from file: ") + name + "!";
-        ShowMessageBox(text.c_str(), "Error");
+        outcome.notify(ReaderNotice::Kind::Message, "Error",
+                       std::string("Unable to load PRIMARY chuck from file: ") + name + "!");
         FinishImport();
-        return false;
+        return outcome.fail(ReadFailure::NotThisFormat);
     }
 
     ReadMainChunks(target, primary);
@@ -87,12 +88,12 @@ bool Model3DS::ImportOpened(t3DModel* target, const char* name) {
         TraceF("3DS: the file ends inside a chunk: %s", name);
         ClearModel(target);
         FinishImport();
-        return false;
+        return outcome.fail(ReadFailure::Truncated);
     }
     for (t3DObject& object : target->objects) DropFacesWithoutVertices(object);
     BuildVertexNormals(target);
     FinishImport();
-    return true;
+    return outcome;
 }
 
 // Byte accounting: every read adds what it actually read to its chunk's count;
@@ -203,7 +204,8 @@ void Model3DS::ReadMainChunks(t3DModel* target, tChunkState& parent) {
                 ReadRestInto(chunk, bytes, sizeof bytes);
                 version = LittleEndian32(bytes);
                 if (!readFailed && version > 3) {
-                    ShowMessageBox("This 3DS file is over version 3 so it may load incorrectly", "Warning");
+                    result->notify(ReaderNotice::Kind::Message, "Warning",
+                                   "This 3DS file is over version 3 so it may load incorrectly");
                 }
                 break;
             }
@@ -366,6 +368,7 @@ void Model3DS::BuildVertexNormals(t3DModel* target) {
 }
 
 void Model3DS::FinishImport() {
+    result = nullptr;
     CloseSource(file);
     currentChunk.reset();
     scratchChunk.reset();

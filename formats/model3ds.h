@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "formats/byte_source.h"
+#include "formats/read_result.h"
 
 struct Vector3 {
     float x, y, z;
@@ -69,19 +70,21 @@ public:
     Model3DS();
 
     // Reads the 3DS file at path into target and gives every vertex its normal.
-    // False when the file cannot be opened (traced), is not a 3DS file (the
-    // "Error" box) or ends inside a chunk; target is then left empty.
-    bool Import(t3DModel* target, const char* path);
+    // Fails when the file cannot be opened (traced), is not a 3DS file (with the
+    // "Error" notice) or ends inside a chunk; target is then left empty. A version
+    // above 3 gives the "Warning" notice and reads on.
+    ReadResult Import(t3DModel* target, const char* path);
     // The same reading from a block of memory; name stands for the path in messages.
-    bool ImportMemory(t3DModel* target, const void* data, size_t size, const char* name);
+    ReadResult ImportMemory(t3DModel* target, const void* data, size_t size, const char* name);
 
     // Releases the mesh arrays of every object of model.
     void FreeMeshes();
 
     // Imports the model file, then makes one GL texture for every material that
-    // names a texture file. The result is that of the import; texture failures
-    // are traced and never change it. Needs a current GL context.
-    bool Load(const char* path);
+    // names a texture file. The failure is that of the import; texture failures
+    // are traced and never change it, and the picture library's messages join the
+    // import's notices. Needs a current GL context.
+    ReadResult Load(const char* path);
     // Draws every object as independent triangles, with the caller's transform and
     // start-up state: from the display list Load compiled, else in immediate mode.
     void Draw();
@@ -105,7 +108,7 @@ private:
     // Records DrawImmediate's commands into displayList (the textures are bound already).
     void CompileDisplayList();
 
-    bool ImportOpened(t3DModel* target, const char* name);
+    ReadResult ImportOpened(t3DModel* target, const char* name);
 
     void ReadChunkHeader(tChunkState& chunk);
     bool ReadChildHeader(tChunkState& child, uint32_t bytesLeft);
@@ -133,6 +136,7 @@ private:
     void FinishImport();
 
     bool readFailed = false;  // a read met the end of the data: the import ends
+    ReadResult* result = nullptr;  // of the import in progress, for its notices
     int nesting = 0;          // chunk loops open right now
 };
 
@@ -150,5 +154,7 @@ TextureImageKind TextureKindForName(const char* name);
 // model's own file name is dropped.
 std::string TextureFilePath(const char* modelPath, const char* name);
 // Makes the GL texture of material index from the image file name next to the
-// model file. Table entries at index kTextureCount or above are never made.
-void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const char* modelPath);
+// model file. Table entries at index kTextureCount or above are never made. The
+// picture library's messages are added to notices, when given.
+void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const char* modelPath,
+                         ReadResult* notices = nullptr);

@@ -9,6 +9,7 @@
 #include "formats/bitmap_image.h"
 #include "formats/jpeg_reader.h"
 #include "formats/model3ds.h"
+#include "formats/texture_upload.h"
 #include "platform/file_lookup.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
@@ -40,7 +41,8 @@ std::string TextureFilePath(const char* modelPath, const char* name) {
     return texturePath + name;
 }
 
-void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const char* modelPath) {
+void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const char* modelPath,
+                         ReadResult* notices) {
     std::string FilePath = TextureFilePath(modelPath, name);
     TraceF("3DS: Loading texture: %s", FilePath.c_str());
     if (index < 0 || index >= Model3DS::kTextureCount) {
@@ -52,9 +54,9 @@ void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const 
     std::string openPath = FindFileIgnoringCase(FilePath);
 
     std::unique_ptr<BitmapImage> bitmap;
-    std::unique_ptr<uint8_t[]> jpegPixels;
+    JpegImage jpegImage;
+    const unsigned char* pixels = nullptr;
     int width = 0, height = 0;
-    TextureImageKind kind = TextureImageKind::None;
 
     switch (TextureKindForName(name)) {
         case TextureImageKind::Bitmap: {
@@ -63,7 +65,11 @@ void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const 
                 std::fclose(test);
                 Trace("File found, loading bitmap");
                 bitmap = std::make_unique<BitmapImage>(openPath.c_str());
-                kind = TextureImageKind::Bitmap;
+                if (bitmap->loaded) {
+                    pixels = bitmap->data.get();
+                    width = bitmap->width;
+                    height = bitmap->height;
+                }
             } else {
                 Trace("Failed to open texture file");
             }
@@ -71,18 +77,22 @@ void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const 
         }
         case TextureImageKind::Jpeg: {
             JpegReader jpeg;
-            if (!jpeg.QuerySize(openPath.c_str(), &width, &height) || width <= 0 || height <= 0) {
-                Trace("Could not get size of file, bailing.");
-                return;
-            }
-            size_t size = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
-            jpegPixels.reset(new (std::nothrow) uint8_t[size]);
-            if (!jpegPixels || !jpeg.Decode(openPath.c_str(), jpegPixels.get(), size)) {
+            ReadResult decoded = jpeg.Decode(openPath.c_str(), &jpegImage);
+            const ReadFailure failure = decoded.failure;
+            if (notices) notices->adopt(std::move(decoded));
+            if (failure == ReadFailure::CannotOpen) Trace("Failed to open file");
+            if (failure == ReadFailure::Truncated) {
                 Trace("Failed to load jpeg");
                 return;
             }
+            if (failure != ReadFailure::None) {
+                Trace("Could not get size of file, bailing.");
+                return;
+            }
             Trace("File loaded");
-            kind = TextureImageKind::Jpeg;
+            pixels = jpegImage.pixels.get();
+            width = jpegImage.width;
+            height = jpegImage.height;
             break;
         }
         case TextureImageKind::None:
@@ -90,28 +100,21 @@ void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const 
             break;
     }
 
+    // A texture is made for a bitmap that did not load and for a name of no known
+    // kind too: drawing binds it, without an image.
     GLuint texture = 0;
     glGenTextures(1, &texture);
     textures[index] = texture;
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    if (kind == TextureImageKind::Bitmap && bitmap->loaded) {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, bitmap->width, bitmap->height, GL_RGB, GL_UNSIGNED_BYTE,
-                          bitmap->data.get());
-    } else if (kind == TextureImageKind::Jpeg) {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, jpegPixels.get());
-    }
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    UploadRgbTexture(texture, pixels, width, height, GL_LINEAR);
 }
 
-bool Model3DS::Load(const char* path) {
-    bool result = Import(&model, path);
+ReadResult Model3DS::Load(const char* path) {
+    ReadResult result = Import(&model, path);
     for (int32_t i = 0; i < model.numMaterials && i < static_cast<int32_t>(model.materials.size()); ++i) {
         const tMaterialInfo& material = model.materials[i];
         // The name field is a fixed array; a name that fills it has no NUL of its own.
         std::string fileName(material.fileName, strnlen(material.fileName, sizeof material.fileName));
-        if (!fileName.empty()) LoadMaterialTexture(textures, fileName.c_str(), i, path);
+        if (!fileName.empty()) LoadMaterialTexture(textures, fileName.c_str(), i, path, &result);
     }
     if (result) CompileDisplayList();
     else ReleaseDisplayList();

@@ -1,15 +1,28 @@
 // The GL side of the MS3D model: material textures and immediate-mode drawing.
 #include "formats/ms3d_model.h"
+#include "formats/texture_upload.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
 
-bool MS3DModel::load(const char* fileName) {
-    if (!read(fileName)) return false;
-    loadTextures();
-    return true;
+ReadResult MS3DModel::load(const char* fileName) {
+    ReadResult result = read(fileName);
+    if (result) loadTextures(&result);
+    return result;
 }
 
-void MS3DModel::loadTextures() {
+std::unique_ptr<JpegImage> loadJpegImage(const char* fileName, ReadResult* notices) {
+    TraceF("Opening texture %s", fileName);
+    std::unique_ptr<JpegImage> image(new JpegImage());
+    JpegReader jpeg;
+    ReadResult decoded = jpeg.Decode(fileName, image.get());
+    if (decoded.failure == ReadFailure::CannotOpen) Trace("Failed to open the file");
+    const bool ok = static_cast<bool>(decoded);
+    if (notices) notices->adopt(std::move(decoded));
+    if (!ok) return nullptr;
+    return image;
+}
+
+void MS3DModel::loadTextures(ReadResult* notices) {
     for (int32_t i = 0; i < numMaterials; ++i) {
         MS3DMaterial& material = materials[i];
         TraceF("material #%i", static_cast<int>(i));
@@ -17,28 +30,19 @@ void MS3DModel::loadTextures() {
         const char* name = material.textureFilename.get();
         if (!name || name[0] == '\0') continue;
         TraceF("Material is %s", name);
-        createMaterialTexture(&material.texture, name);
+        createMaterialTexture(&material.texture, name, notices);
     }
 }
 
-void createMaterialTexture(uint32_t* textureName, const char* fileName) {
+void createMaterialTexture(uint32_t* textureName, const char* fileName, ReadResult* notices) {
     if (!textureName || !fileName) return;
-    std::unique_ptr<JpegImage> image = loadJpegImage(fileName);
+    std::unique_ptr<JpegImage> image = loadJpegImage(fileName, notices);
     if (!image) return;
 
     GLuint name = 0;
     glGenTextures(1, &name);
     *textureName = name;
-    glBindTexture(GL_TEXTURE_2D, name);
-    // Rows are packed without padding; the caller's unpack alignment is kept.
-    GLint alignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE,
-                      image->pixels.get());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    UploadRgbTexture(name, image->pixels.get(), image->width, image->height, GL_LINEAR_MIPMAP_NEAREST);
 }
 
 void MS3DModel::draw() {

@@ -79,32 +79,34 @@ void MS3DModel::clear() {
     numVertices = 0;
 }
 
-bool MS3DModel::read(const char* fileName) {
+ReadResult MS3DModel::read(const char* fileName) {
     clear();
-    if (!fileName) return false;
+    ReadResult result;
+    if (!fileName) return result.fail(ReadFailure::CannotOpen);
     std::ifstream inputFile(fileName, std::ios::binary);
-    if (!inputFile) return false;
+    if (!inputFile) return result.fail(ReadFailure::CannotOpen);
     inputFile.seekg(0, std::ios::end);
     std::streamoff end = inputFile.tellg();
     inputFile.seekg(0, std::ios::beg);
-    if (end < 0 || !inputFile) return false;
+    if (end < 0 || !inputFile) return result.fail(ReadFailure::CannotOpen);
     size_t size = static_cast<size_t>(end);
     std::unique_ptr<unsigned char[]> image(new (std::nothrow) unsigned char[size ? size : 1]);
-    if (!image) return false;
+    if (!image) return result.fail(ReadFailure::TooLarge);
     inputFile.read(reinterpret_cast<char*>(image.get()), static_cast<std::streamsize>(size));
-    if (static_cast<size_t>(inputFile.gcount()) != size) return false;
+    if (static_cast<size_t>(inputFile.gcount()) != size) return result.fail(ReadFailure::CannotOpen);
     inputFile.close();
     return parse(image.get(), size, fileName);
 }
 
-bool MS3DModel::parse(const unsigned char* data, size_t size, const char* fileName) {
+ReadResult MS3DModel::parse(const unsigned char* data, size_t size, const char* fileName) {
     clear();
+    ReadResult result;
     Cursor c{data, data ? size : 0, 0};
 
     if (!c.has(kMS3DHeaderSize) || std::memcmp(c.here(), kIdentifier, sizeof kIdentifier) != 0)
-        return false;
+        return result.fail(ReadFailure::NotThisFormat);
     int32_t fileVersion = static_cast<int32_t>(LittleEndian32(c.here() + 10));
-    if (fileVersion < kOldestVersion) return false;
+    if (fileVersion < kOldestVersion) return result.fail(ReadFailure::Unsupported);
     c.position = kMS3DHeaderSize;
 
     bool complete = false;
@@ -175,8 +177,8 @@ bool MS3DModel::parse(const unsigned char* data, size_t size, const char* fileNa
 
     if (!complete) {
         clear();
-        return false;
+        return result.fail(ReadFailure::Truncated);
     }
     version = fileVersion;
-    return true;
+    return result;
 }

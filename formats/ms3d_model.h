@@ -10,6 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "formats/jpeg_reader.h"
+#include "formats/read_result.h"
+
 // One group of the file: the triangles drawn with one material.
 struct MS3DMesh {
     int32_t materialIndex = -1;  // negative: no material
@@ -56,18 +59,20 @@ public:
     MS3DModel& operator=(const MS3DModel&) = delete;
 
     // Reads the model file and makes the GL textures of its materials (the GL
-    // context must be current). False, with the model left empty, when the file
-    // cannot be opened, is not an MS3D file of version 3 or later, or ends
-    // before its material block does.
-    bool load(const char* fileName);
+    // context must be current). Fails, with the model left empty, when the file
+    // cannot be opened, is not an MS3D file (not this format), is older than
+    // version 3 (unsupported), or ends before its material block does (truncated).
+    // The picture library's messages come back as notices.
+    ReadResult load(const char* fileName);
     // The reading half of load, without any GL call.
-    bool read(const char* fileName);
+    ReadResult read(const char* fileName);
     // Reads a file image held in memory; fileName is the model's path, which
     // the texture path rule takes the model's directory from.
-    bool parse(const unsigned char* data, size_t size, const char* fileName);
+    ReadResult parse(const unsigned char* data, size_t size, const char* fileName);
 
-    // Makes one GL texture per material that names a texture file.
-    void loadTextures();
+    // Makes one GL texture per material that names a texture file; the picture
+    // library's messages are added to notices, when given.
+    void loadTextures(ReadResult* notices = nullptr);
     // Draws every mesh with its material; GL_TEXTURE_2D ends as it was.
     void draw();
 
@@ -93,23 +98,14 @@ public:
 // kMS3DMaxComposedPath characters (which would not name the intended file).
 std::string ResolveMS3DTexturePath(const char* storedName, size_t fieldSize, const char* modelPath);
 
-// A decoded JPEG picture as RGB rows, bottom row first, packed without padding.
-struct JpegImage {
-    int32_t rowSpan = 0;  // bytes per row: width times 3
-    int32_t width = 0;
-    int32_t height = 0;
-    std::unique_ptr<unsigned char[]> pixels;  // rowSpan * height bytes
-};
-
 // Decodes the JPEG file as RGB. Nothing comes back when the file cannot be
-// opened (traced), when the library cannot decode it (the library's message is
-// shown in a "JPEG Library Error" box), when its colour space cannot be
-// turned into RGB, or when it announces a picture larger than kMaxTextureSide
-// on a side (traced). A recoverable defect shows the first warning in the same
-// kind of box and gives the picture as far as it was decoded.
-std::unique_ptr<JpegImage> loadJpegImage(const char* fileName);
+// opened (traced), when the library cannot decode it, when its colour space cannot
+// be turned into RGB, or when it announces a picture larger than kMaxTextureSide on
+// a side (traced). A recoverable defect gives the picture as far as it was decoded.
+// The library's messages are added to notices, when given.
+std::unique_ptr<JpegImage> loadJpegImage(const char* fileName, ReadResult* notices = nullptr);
 
 // Makes a mipmapped GL texture from the JPEG file and stores its name in
 // *textureName; leaves *textureName alone when fileName is null or the file
-// gives no picture.
-void createMaterialTexture(uint32_t* textureName, const char* fileName);
+// gives no picture. The library's messages are added to notices, when given.
+void createMaterialTexture(uint32_t* textureName, const char* fileName, ReadResult* notices = nullptr);

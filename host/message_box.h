@@ -1,5 +1,6 @@
-// Message boxes that the model readers show: on Windows a box with no owner
-// window, the given caption and an OK button; elsewhere a line on standard error.
+// Message boxes of the application (the model readers' notices): on Windows a box
+// with no owner window, the given caption and an OK button; elsewhere a line on
+// standard error.
 // Tests and command-line tools redirect them with SetMessageBoxSink.
 #pragma once
 

@@ -26,7 +26,7 @@ std::vector<uint8_t> DefaultModelBytes() {
 TEST(Model3DSDefaultModel, ReadsAsGenerated) {
     ReaderMessages messages;
     Model3DS reader;
-    ASSERT_TRUE(reader.Import(&reader.model, kDefaultModel));
+    ASSERT_TRUE(ReaderMessages::Keep(reader.Import(&reader.model, kDefaultModel)));
     EXPECT_TRUE(messages.Boxes().empty());
     EXPECT_EQ(reader.version, 3u);
     const t3DModel& m = reader.model;
@@ -49,7 +49,7 @@ TEST(Model3DSDefaultModel, ReadsAsGenerated) {
 
 TEST(Model3DSDefaultModel, NormalsMatchTheScanAndHaveUnitLength) {
     Model3DS reader;
-    ASSERT_TRUE(reader.Import(&reader.model, kDefaultModel));
+    ASSERT_TRUE(ReaderMessages::Keep(reader.Import(&reader.model, kDefaultModel)));
     const t3DObject& lodge = reader.model.objects[0];
     std::vector<Vector3> expected = ScanVertexNormals(lodge);
     for (int32_t k = 0; k < lodge.numVerts; ++k) {

@@ -64,7 +64,7 @@ void QuadObject(ChunkWriter& w, const std::string& name, const Quad& q, bool tex
 // Loads bytes as a model file in folder (with the textures already there).
 bool LoadModel(Model3DS& reader, const TempFolder& folder, const std::vector<uint8_t>& bytes) {
     std::string path = folder.Write("model.3ds", bytes);
-    return reader.Load(path.c_str());
+    return static_cast<bool>(reader.Load(path.c_str()));
 }
 
 std::vector<uint8_t> RedOverBlueBmp(int width, int height) {

@@ -201,7 +201,9 @@ TEST(Model3DSReader, NonThreeDSFileShowsTheErrorBoxAndStaysEmpty) {
     bytes[0] = 0x4E;  // first chunk 0x4D4E
     TempFile file("wrong.3ds", bytes);
     Model3DS reader;
-    EXPECT_FALSE(reader.Import(&reader.model, file.path.c_str()));
+    const ReadResult result = reader.Import(&reader.model, file.path.c_str());
+    EXPECT_EQ(ReadFailure::NotThisFormat, result.failure);
+    EXPECT_FALSE(ReaderMessages::Keep(result));
     ASSERT_EQ(messages.Boxes().size(), 1u);
     EXPECT_EQ(messages.Boxes()[0].caption, "Error");
     EXPECT_EQ(messages.Boxes()[0].text, "Unable to load PRIMARY chuck from file: " + file.path + "!");
@@ -214,7 +216,7 @@ TEST(Model3DSReader, MissingFileIsTracedWithoutABox) {
     ReaderMessages messages;
     Model3DS reader;
     std::string path = (std::filesystem::temp_directory_path() / "velmora_3ds_absent.3ds").string();
-    EXPECT_FALSE(reader.Import(&reader.model, path.c_str()));
+    EXPECT_EQ(ReadFailure::CannotOpen, reader.Import(&reader.model, path.c_str()).failure);
     EXPECT_TRUE(messages.Boxes().empty());
     ASSERT_EQ(messages.Traces().size(), 1u);
     EXPECT_EQ(messages.Traces()[0], "Unable to find the file: " + path + "!");

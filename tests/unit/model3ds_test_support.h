@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "formats/model3ds.h"
-#include "host/message_box.h"
 #include "platform/trace.h"
 #include "tests/unit/chunk_writer.h"
 
@@ -19,19 +18,16 @@ struct CapturedBox {
     std::string caption;
 };
 
-// Collects the boxes and trace messages shown while it lives.
+// Collects the trace messages while it lives, and the notices (the boxes the saver
+// would show) of the results handed to Keep.
 class ReaderMessages {
 public:
     ReaderMessages() {
         Boxes().clear();
         Traces().clear();
-        previousBox = SetMessageBoxSink(&RecordBox);
         previousTrace = SetTraceSink(&RecordTrace);
     }
-    ~ReaderMessages() {
-        SetMessageBoxSink(previousBox);
-        SetTraceSink(previousTrace);
-    }
+    ~ReaderMessages() { SetTraceSink(previousTrace); }
     ReaderMessages(const ReaderMessages&) = delete;
     ReaderMessages& operator=(const ReaderMessages&) = delete;
 
@@ -44,15 +40,18 @@ public:
         return traces;
     }
 
+    static bool Keep(const ReadResult& result) {
+        for (const ReaderNotice& notice : result.notices) Boxes().push_back({notice.text, notice.caption});
+        return static_cast<bool>(result);
+    }
+
 private:
-    static void RecordBox(const char* text, const char* caption) { Boxes().push_back({text, caption}); }
     static void RecordTrace(const char* message) { Traces().push_back(message); }
-    MessageBoxSink previousBox;
     TraceSink previousTrace;
 };
 
 inline bool ImportBytes(Model3DS& reader, const std::vector<uint8_t>& bytes, size_t size) {
-    return reader.ImportMemory(&reader.model, bytes.data(), size, "test.3ds");
+    return ReaderMessages::Keep(reader.ImportMemory(&reader.model, bytes.data(), size, "test.3ds"));
 }
 inline bool ImportBytes(Model3DS& reader, const std::vector<uint8_t>& bytes) {
     return ImportBytes(reader, bytes, bytes.size());

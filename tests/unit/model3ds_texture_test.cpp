@@ -65,6 +65,19 @@ void ExpectOnlyLibraryBoxes() {
     for (const CapturedBox& box : ReaderMessages::Boxes()) EXPECT_EQ("JPEG Library Error", box.caption);
 }
 
+// LoadMaterialTexture with its notices kept as the boxes the saver would show.
+void LoadTexture(uint32_t* table, const char* name, int index, const char* model) {
+    ReadResult notices;
+    LoadMaterialTexture(table, name, index, model, &notices);
+    ReaderMessages::Keep(notices);
+}
+
+// The one JPEG decoder, its notices kept.
+bool DecodeJpeg(const std::string& path, JpegImage* image) {
+    JpegReader jpeg;
+    return ReaderMessages::Keep(jpeg.Decode(path.c_str(), image));
+}
+
 }  // namespace
 
 TEST(TextureRules, DirectoryPrefixKeepsEveryFolderWithForwardSlashes) {
@@ -166,18 +179,13 @@ TEST(BitmapFiles, DamagedFilesDoNotLoad) {
 TEST(JpegFiles, ProgressiveImageDecodesTopRowLast) {
     TempFolder folder("jpeg_progressive");
     std::string path = folder.Write("t.jpg", RedOverBlueJpeg(512, 512, true));
-    JpegReader jpeg;
-    int width = 0, height = 0;
-    ASSERT_TRUE(jpeg.QuerySize(path.c_str(), &width, &height));
-    EXPECT_EQ(512, width);
-    EXPECT_EQ(512, height);
-    std::vector<uint8_t> pixels(512 * 512 * 3);
-    ASSERT_TRUE(jpeg.Decode(path.c_str(), pixels.data(), pixels.size()));
-    EXPECT_TRUE(Near({0, 0, 255}, At(pixels.data(), 512, 100, 10), 8));    // bottom image row first
-    EXPECT_TRUE(Near({255, 0, 0}, At(pixels.data(), 512, 100, 500), 8));  // top image row last
-    // A destination that does not hold the image is refused, not overrun.
-    std::vector<uint8_t> small(512 * 511 * 3);
-    EXPECT_FALSE(jpeg.Decode(path.c_str(), small.data(), small.size()));
+    JpegImage image;
+    ASSERT_TRUE(DecodeJpeg(path, &image));
+    EXPECT_EQ(512, image.width);
+    EXPECT_EQ(512, image.height);
+    EXPECT_EQ(512 * 3, image.rowSpan);
+    EXPECT_TRUE(Near({0, 0, 255}, At(image.pixels.get(), 512, 100, 10), 8));    // bottom image row first
+    EXPECT_TRUE(Near({255, 0, 0}, At(image.pixels.get(), 512, 100, 500), 8));  // top image row last
 }
 
 TEST(JpegFiles, GreyscaleComesOutAsGreyRgbAndCmykMakesNoImage) {
@@ -187,59 +195,52 @@ TEST(JpegFiles, GreyscaleComesOutAsGreyRgbAndCmykMakesNoImage) {
     std::vector<uint8_t> grey;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) grey.push_back(static_cast<uint8_t>(x * 10));
-    std::string greyPath = folder.Write("g.jpg", EncodeJpeg(width, height, 1, grey, false));
-    JpegReader jpeg;
-    int w = 0, h = 0;
-    ASSERT_TRUE(jpeg.QuerySize(greyPath.c_str(), &w, &h));
-    ASSERT_EQ(width, w);
-    std::vector<uint8_t> pixels(width * height * 3);
-    ASSERT_TRUE(jpeg.Decode(greyPath.c_str(), pixels.data(), pixels.size()));
+    JpegImage image;
+    ASSERT_TRUE(DecodeJpeg(folder.Write("g.jpg", EncodeJpeg(width, height, 1, grey, false)), &image));
+    ASSERT_EQ(width, image.width);
     for (int x = 0; x < width; ++x) {
-        TestColor c = At(pixels.data(), width, x, 3);
+        TestColor c = At(image.pixels.get(), width, x, 3);
         EXPECT_TRUE(c.r == c.g && c.g == c.b) << "x " << x;
         EXPECT_NEAR(x * 10, c.r, 6) << "x " << x;
     }
 
+    // No RGB form: refused before decoding, with a trace and no library message.
     std::vector<uint8_t> cmyk(width * height * 4, 100);
-    std::string cmykPath = folder.Write("c.jpg", EncodeJpeg(width, height, 4, cmyk, false));
-    EXPECT_FALSE(jpeg.QuerySize(cmykPath.c_str(), &w, &h));
-    std::vector<uint8_t> guarded(width * height * 3 + 16, 0xAB);
-    EXPECT_FALSE(jpeg.Decode(cmykPath.c_str(), guarded.data(), width * height * 3));
-    EXPECT_TRUE(std::all_of(guarded.begin(), guarded.end(), [](uint8_t b) { return b == 0xAB; }));
-    ASSERT_FALSE(ReaderMessages::Boxes().empty());
-    EXPECT_EQ("JPEG Library Error", ReaderMessages::Boxes().back().caption);
+    JpegReader jpeg;
+    JpegImage none;
+    ReadResult result = jpeg.Decode(folder.Write("c.jpg", EncodeJpeg(width, height, 4, cmyk, false)).c_str(), &none);
+    EXPECT_EQ(ReadFailure::Unsupported, result.failure);
+    EXPECT_EQ(nullptr, none.pixels);
+    EXPECT_TRUE(result.notices.empty());
 }
 
-TEST(JpegFiles, DamagedFileShowsTheLibraryBoxAndFails) {
+TEST(JpegFiles, DamagedFileGivesTheLibrarysMessageAndFails) {
     ReaderMessages messages;
     TempFolder folder("jpeg_damaged");
     std::vector<uint8_t> bytes = RedOverBlueJpeg(64, 64, false);
     bytes.resize(200);  // inside the table headers
-    std::string path = folder.Write("t.jpg", bytes);
     JpegReader jpeg;
-    int w = -1, h = -1;
-    EXPECT_FALSE(jpeg.QuerySize(path.c_str(), &w, &h));
-    ASSERT_FALSE(ReaderMessages::Boxes().empty());
-    EXPECT_EQ("JPEG Library Error", ReaderMessages::Boxes()[0].caption);
-    EXPECT_FALSE(ReaderMessages::Boxes()[0].text.empty());
-    EXPECT_FALSE(jpeg.QuerySize(folder.File("missing.jpg").c_str(), &w, &h));
-    EXPECT_EQ("Failed to open file", ReaderMessages::Traces().back());
+    JpegImage image;
+    ReadResult result = jpeg.Decode(folder.Write("t.jpg", bytes).c_str(), &image);
+    EXPECT_EQ(ReadFailure::NotThisFormat, result.failure);
+    ASSERT_FALSE(result.notices.empty());
+    EXPECT_EQ(ReaderNotice::Kind::LibraryError, result.notices[0].kind);
+    EXPECT_EQ("JPEG Library Error", result.notices[0].caption);
+    EXPECT_FALSE(result.notices[0].text.empty());
+    EXPECT_EQ(ReadFailure::CannotOpen, jpeg.Decode(folder.File("missing.jpg").c_str(), &image).failure);
 }
 
 TEST(JpegFiles, PicturesWiderOrTallerThan8192AreRefusedByBothReaders) {
     ReaderMessages messages;
     TempFolder folder("jpeg_large");
-    JpegReader jpeg;
     for (int side : {8192, 8193}) {
         for (bool wide : {true, false}) {
             const int width = wide ? side : 2, height = wide ? 2 : side;
             std::vector<uint8_t> grey(static_cast<size_t>(width) * height, 90);
             std::string path = folder.Write("big.jpg", EncodeJpeg(width, height, 1, grey, false));
             const bool accepted = side <= 8192;
-            int w = 0, h = 0;
-            EXPECT_EQ(jpeg.QuerySize(path.c_str(), &w, &h), accepted) << width << "x" << height;
-            std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
-            EXPECT_EQ(jpeg.Decode(path.c_str(), pixels.data(), pixels.size()), accepted) << width << "x" << height;
+            JpegImage image;
+            EXPECT_EQ(DecodeJpeg(path, &image), accepted) << width << "x" << height;
             EXPECT_EQ(loadJpegImage(path.c_str()) != nullptr, accepted) << width << "x" << height;
         }
     }
@@ -255,10 +256,8 @@ TEST(JpegFiles, PicturesWiderOrTallerThan8192AreRefusedByBothReaders) {
     bytes[at + 5] = bytes[at + 7] = 30000 >> 8;  // height, then width, big-endian
     bytes[at + 6] = bytes[at + 8] = 30000 & 0xFF;
     std::string path = folder.Write("huge.jpg", bytes);
-    int w = 0, h = 0;
-    EXPECT_FALSE(jpeg.QuerySize(path.c_str(), &w, &h));
-    EXPECT_EQ(ReaderMessages::Traces().back(), "Texture of 30000x30000 pixels is too large");
-    EXPECT_EQ(loadJpegImage(path.c_str()), nullptr);
+    JpegImage image;
+    EXPECT_FALSE(DecodeJpeg(path, &image));
     EXPECT_EQ(ReaderMessages::Traces().back(), "Texture of 30000x30000 pixels is too large");
     EXPECT_TRUE(ReaderMessages::Boxes().empty()) << ReaderMessages::Boxes().front().text;
 }
@@ -291,7 +290,7 @@ TEST_F(MaterialTextures, BitmapBecomesTextureWithBottomRowFirst) {
     folder.Write("Hull.bmp", MakeTrueColorBmp(64, 32, 24, false, PatternAt));
     std::string model = folder.File("ship.3ds");
     size_t first = ReaderMessages::Traces().size();
-    LoadMaterialTexture(table, "HULL.BMP", 2, model.c_str());  // the case-insensitive lookup finds Hull.bmp
+    LoadTexture(table, "HULL.BMP", 2, model.c_str());  // the case-insensitive lookup finds Hull.bmp
     EXPECT_EQ(std::vector<std::string>({"3DS: Loading texture: " + Forward(folder.File("HULL.BMP")), "File found, loading bitmap"}),
               TracesSince(first));
     ASSERT_NE(kUntouched, table[2]);
@@ -337,7 +336,7 @@ TEST_F(MaterialTextures, FailuresTraceAndMakeOrSkipTheTextureAsTheyShould) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         size_t first = ReaderMessages::Traces().size();
-        LoadMaterialTexture(table, c.name, index, model.c_str());
+        LoadTexture(table, c.name, index, model.c_str());
         std::vector<std::string> expected = {"3DS: Loading texture: " + Forward(folder.File(c.name))};
         expected.insert(expected.end(), c.traces.begin(), c.traces.end());
         EXPECT_EQ(expected, TracesSince(first));
@@ -356,7 +355,7 @@ TEST_F(MaterialTextures, FailuresTraceAndMakeOrSkipTheTextureAsTheyShould) {
 
     // Material 100 has no table entry: nothing is read and nothing written.
     folder.Write("OK.BMP", MakeTrueColorBmp(4, 4, 24, false, PatternAt));
-    LoadMaterialTexture(table, "OK.BMP", Model3DS::kTextureCount, model.c_str());
+    LoadTexture(table, "OK.BMP", Model3DS::kTextureCount, model.c_str());
     EXPECT_EQ(kUntouched, table[Model3DS::kTextureCount]);
 }
 
@@ -368,7 +367,7 @@ TEST_F(MaterialTextures, JpegEndingsDecodeTheImageUpright) {
         SCOPED_TRACE(name);
         folder.Write(name, RedOverBlueJpeg(16, 8, false));
         size_t first = ReaderMessages::Traces().size();
-        LoadMaterialTexture(table, name, index, model.c_str());
+        LoadTexture(table, name, index, model.c_str());
         EXPECT_EQ("File loaded", TracesSince(first).back());
         ASSERT_NE(kUntouched, table[index]);
         glBindTexture(GL_TEXTURE_2D, table[index]);
@@ -399,7 +398,7 @@ TEST_F(MaterialTextures, LoadGoesOnAfterAFailedTexture) {
 
     Model3DS reader;
     for (uint32_t& entry : reader.textures) entry = kUntouched;
-    EXPECT_TRUE(reader.Load(model.c_str()));
+    EXPECT_TRUE(ReaderMessages::Keep(reader.Load(model.c_str())));
     EXPECT_EQ(3, reader.model.numMaterials);
     EXPECT_EQ(kUntouched, reader.textures[0]);
     EXPECT_EQ(kUntouched, reader.textures[1]);  // no file name, no texture
@@ -413,7 +412,7 @@ TEST_F(MaterialTextures, DefaultModelLoadsWithItsTexture) {
     REQUIRE_GL(gl);
     std::string model = VELMORA_SOURCE_DIR "/resources/VLG.3DS";
     Model3DS reader;
-    ASSERT_TRUE(reader.Load(model.c_str()));
+    ASSERT_TRUE(ReaderMessages::Keep(reader.Load(model.c_str())));
     ASSERT_EQ(1, reader.model.numMaterials);
     EXPECT_STREQ("TEXTURE.JPG", reader.model.materials[0].fileName);
     EXPECT_EQ("File loaded", ReaderMessages::Traces().back());

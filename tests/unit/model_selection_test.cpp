@@ -13,8 +13,10 @@
 #include "app/settings.h"
 #include "formats/model3ds.h"
 #include "formats/ms3d_model.h"
+#include "host/message_box.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
+#include "tests/unit/chunk_writer.h"
 #include "tests/unit/gl_test_context.h"
 #include "tests/unit/ms3d_writer.h"
 
@@ -182,3 +184,42 @@ TEST_F(SelectedModelDrawing, AnythingThatDoesNotLoadShowsTheCube) {
 }
 
 }  // namespace
+
+std::vector<std::string> boxes;
+void CaptureBox(const char* text, const char* caption) { boxes.push_back(std::string(caption) + ": " + text); }
+
+// The readers only report; loading the scene's model is where their messages become
+// boxes, in the order they arose, and a failed texture does not stop the model.
+TEST_F(SelectedModelDrawing, TheReadersMessagesAreShownAsBoxesInOrder) {
+    MessageBoxSink previousBox = SetMessageBoxSink(CaptureBox);
+    boxes.clear();
+    std::vector<uint8_t> damagedJpeg = RedOverBlueJpeg(32, 32, false);
+    damagedJpeg.resize(200);
+    const std::string texture = WriteTestFile("BROKEN.JPG", damagedJpeg);
+    ChunkWriter w;
+    chunks::BeginFile(w, 4);
+    chunks::Material(w, "Broken", 1, 2, 3, "velmora_ms3d_BROKEN.JPG");
+    chunks::MeshObject(w, "Tri", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2});
+    chunks::EndFile(w);
+    UsePath(WriteTestFile("noticed.3ds", w.bytes));
+    {
+        TestScene scene;
+        EXPECT_TRUE(scene.LoadModel());
+        scene.FreeModelMeshes();
+    }
+    ASSERT_GE(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0], "Warning: This 3DS file is over version 3 so it may load incorrectly");
+    for (size_t i = 1; i < boxes.size(); ++i) EXPECT_EQ(boxes[i].rfind("JPEG Library Error: ", 0), 0u) << boxes[i];
+
+    boxes.clear();
+    UsePath(WriteTestFile("not3ds.3ds", std::vector<uint8_t>(64, 'x')));
+    {
+        TestScene scene;
+        EXPECT_FALSE(scene.LoadModel());
+    }
+    EXPECT_EQ(boxes, std::vector<std::string>({"Error: Unable to load PRIMARY chuck from file: " +
+                                               std::string(Settings.modelPath) + "!"}));
+    SetMessageBoxSink(previousBox);
+    glDisable(GL_TEXTURE_2D);
+    std::remove(texture.c_str());
+}

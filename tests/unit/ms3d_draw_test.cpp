@@ -61,7 +61,7 @@ TestTexture WriteTexture(const std::string& file) {
 // Writes the model beside the textures and loads it.
 bool LoadModel(MS3DModel& model, const MS3DWriter& writer, const std::string& file) {
     std::string path = WriteTestFile(file, writer.Bytes());
-    bool loaded = model.load(path.c_str());
+    bool loaded = MS3DMessages::Keep(model.load(path.c_str()));
     std::remove(path.c_str());
     return loaded;
 }

@@ -24,7 +24,7 @@ std::vector<int> At(const JpegImage& image, int x, int y) {
 TEST(MS3DJpeg, DecodesRgbRowsBottomFirst) {
     MS3DMessages messages;
     std::string path = WriteTestFile("rgb.jpg", EncodeTestJpeg(24, 16, 3, RedOverBluePixels(24, 16)));
-    std::unique_ptr<JpegImage> image = loadJpegImage(path.c_str());
+    std::unique_ptr<JpegImage> image = MS3DMessages::LoadJpeg(path.c_str());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->width, 24);
     EXPECT_EQ(image->height, 16);
@@ -45,7 +45,7 @@ TEST(MS3DJpeg, GreyscaleBecomesRgbAndCmykGivesNothing) {
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 8; ++x) grey.push_back(y < 8 ? 200 : 40);
     std::string greyPath = WriteTestFile("grey.jpg", EncodeTestJpeg(8, 16, 1, grey));
-    std::unique_ptr<JpegImage> image = loadJpegImage(greyPath.c_str());
+    std::unique_ptr<JpegImage> image = MS3DMessages::LoadJpeg(greyPath.c_str());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->rowSpan, 24);
     std::vector<int> top = At(*image, 3, 15), bottom = At(*image, 3, 0);
@@ -53,7 +53,7 @@ TEST(MS3DJpeg, GreyscaleBecomesRgbAndCmykGivesNothing) {
     EXPECT_TRUE(Near(bottom[0], 40) && Near(bottom[2], 40)) << bottom[0];
 
     std::string cmykPath = WriteTestFile("cmyk.jpg", EncodeTestJpeg(8, 8, 4, std::vector<uint8_t>(8 * 8 * 4, 90)));
-    EXPECT_EQ(loadJpegImage(cmykPath.c_str()), nullptr);
+    EXPECT_EQ(MS3DMessages::LoadJpeg(cmykPath.c_str()), nullptr);
     std::remove(greyPath.c_str());
     std::remove(cmykPath.c_str());
 }
@@ -61,13 +61,13 @@ TEST(MS3DJpeg, GreyscaleBecomesRgbAndCmykGivesNothing) {
 TEST(MS3DJpeg, AFileThatIsNotAJpegShowsTheLibrarysBoxAndReturns) {
     MS3DMessages messages;
     std::string path = WriteTestFile("notjpeg.jpg", {'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8});
-    EXPECT_EQ(loadJpegImage(path.c_str()), nullptr);
+    EXPECT_EQ(MS3DMessages::LoadJpeg(path.c_str()), nullptr);
     ASSERT_EQ(messages.boxes().size(), 1u);
     EXPECT_EQ(messages.boxes()[0].rfind("JPEG Library Error: ", 0), 0u) << messages.boxes()[0];
     EXPECT_NE(messages.boxes()[0].find("JPEG"), std::string::npos);
     // Decoding still works afterwards: the error left no state behind.
     std::string good = WriteTestFile("afterbad.jpg", EncodeTestJpeg(8, 8, 3, RedOverBluePixels(8, 8)));
-    EXPECT_NE(loadJpegImage(good.c_str()), nullptr);
+    EXPECT_NE(MS3DMessages::LoadJpeg(good.c_str()), nullptr);
     EXPECT_EQ(messages.boxes().size(), 1u);
     std::remove(path.c_str());
     std::remove(good.c_str());
@@ -84,7 +84,7 @@ TEST(MS3DJpeg, AFileEndingEarlyWarnsOnceAndKeepsWhatWasDecoded) {
     size_t cut = scan + (whole.size() - scan) / 2;
     std::vector<uint8_t> part(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
     std::string path = WriteTestFile("short.jpg", part);
-    std::unique_ptr<JpegImage> image = loadJpegImage(path.c_str());
+    std::unique_ptr<JpegImage> image = MS3DMessages::LoadJpeg(path.c_str());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->width, 64);
     EXPECT_EQ(image->height, 64);
@@ -99,7 +99,7 @@ TEST(MS3DJpeg, AFileEndingEarlyWarnsOnceAndKeepsWhatWasDecoded) {
 TEST(MS3DJpeg, AMissingFileIsTracedWithoutABox) {
     MS3DMessages messages;
     std::string path = ::testing::TempDir() + "velmora_ms3d_absent.jpg";
-    EXPECT_EQ(loadJpegImage(path.c_str()), nullptr);
+    EXPECT_EQ(MS3DMessages::LoadJpeg(path.c_str()), nullptr);
     EXPECT_TRUE(messages.boxes().empty());
     ASSERT_EQ(messages.traces().size(), 2u);
     EXPECT_EQ(messages.traces()[1], "Failed to open the file");

@@ -14,7 +14,13 @@ namespace {
 bool Parse(MS3DModel& model, const std::vector<uint8_t>& bytes, const char* path = "D:\\m\\a.ms3d") {
     // A copy of exactly the file's size, so the sanitizers see any read past it.
     std::vector<uint8_t> image(bytes);
-    return model.parse(image.empty() ? nullptr : image.data(), image.size(), path);
+    return static_cast<bool>(model.parse(image.empty() ? nullptr : image.data(), image.size(), path));
+}
+
+ReadFailure ParseFailure(const std::vector<uint8_t>& bytes) {
+    std::vector<uint8_t> image(bytes);
+    MS3DModel model;
+    return model.parse(image.empty() ? nullptr : image.data(), image.size(), "a.ms3d").failure;
 }
 
 void ExpectEmpty(const MS3DModel& model) {
@@ -112,6 +118,7 @@ TEST(MS3DReader, AcceptsVersionThreeAndLaterOnly) {
         MS3DModel model;
         EXPECT_FALSE(Parse(model, w.Bytes())) << version;
         ExpectEmpty(model);
+        EXPECT_EQ(ReadFailure::Unsupported, ParseFailure(w.Bytes())) << version;
     }
 }
 
@@ -123,6 +130,7 @@ TEST(MS3DReader, RejectsAnotherIdentifierWithoutAMessage) {
         MS3DModel model;
         EXPECT_FALSE(Parse(model, w.Bytes())) << id;
         ExpectEmpty(model);
+        EXPECT_EQ(ReadFailure::NotThisFormat, ParseFailure(w.Bytes())) << id;
     }
     EXPECT_TRUE(messages.boxes().empty());
 }
@@ -166,6 +174,9 @@ TEST(MS3DReader, RejectsAFileTruncatedAtEveryOffset) {
         std::vector<uint8_t> part(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
         ASSERT_FALSE(Parse(model, part)) << "length " << length;
         ExpectEmpty(model);
+        // Too short for the header is no MS3D file; past it, the file ends early.
+        EXPECT_EQ(length < kMS3DHeaderSize ? ReadFailure::NotThisFormat : ReadFailure::Truncated, ParseFailure(part))
+            << "length " << length;
     }
     EXPECT_TRUE(Parse(model, whole));
     EXPECT_TRUE(messages.boxes().empty());
@@ -225,7 +236,7 @@ TEST(MS3DReader, ReadsTheFileLikeItsImageInMemory) {
     std::remove(path.c_str());
 
     MS3DModel missing;
-    EXPECT_FALSE(missing.read((path + ".missing").c_str()));
+    EXPECT_EQ(ReadFailure::CannotOpen, missing.read((path + ".missing").c_str()).failure);
     EXPECT_FALSE(missing.load((path + ".missing").c_str()));
     ExpectEmpty(missing);
     std::string empty = WriteTestFile("empty.ms3d", {});

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/message_box.h"
+#include "formats/ms3d_model.h"
 #include "platform/trace.h"
 #include "tests/unit/texture_files.h"
 
@@ -139,20 +139,26 @@ private:
     }
 };
 
-// Collects trace messages and message boxes while it lives.
+// Collects trace messages while it lives, and as boxes ("caption: text") the notices
+// of the results handed to Keep.
 class MS3DMessages {
 public:
     MS3DMessages() {
         traces().clear();
         boxes().clear();
         previousTrace = SetTraceSink([](const char* m) { traces().push_back(m); });
-        previousBox = SetMessageBoxSink([](const char* text, const char* caption) {
-            boxes().push_back(std::string(caption) + ": " + text);
-        });
     }
-    ~MS3DMessages() {
-        SetTraceSink(previousTrace);
-        SetMessageBoxSink(previousBox);
+    ~MS3DMessages() { SetTraceSink(previousTrace); }
+    static bool Keep(const ReadResult& result) {
+        for (const ReaderNotice& notice : result.notices) boxes().push_back(notice.caption + ": " + notice.text);
+        return static_cast<bool>(result);
+    }
+    // loadJpegImage, its notices kept.
+    static std::unique_ptr<JpegImage> LoadJpeg(const char* path) {
+        ReadResult notices;
+        std::unique_ptr<JpegImage> image = loadJpegImage(path, &notices);
+        Keep(notices);
+        return image;
     }
     static std::vector<std::string>& traces() {
         static std::vector<std::string> list;
@@ -166,7 +172,6 @@ public:
 
 private:
     TraceSink previousTrace;
-    MessageBoxSink previousBox;
 };
 
 // Writes bytes to a file of the given name in the test folder; returns its path.

@@ -2,22 +2,22 @@
 // An MS3D file is told by its "MS3D000000" header; every other file is read as 3DS.
 //   modelinfo [--full] FILE
 // Exit status 0 when the file loaded, 1 when it did not, 2 for a usage error.
-// It reads only; no OpenGL context is involved. Message boxes the reader would
-// show become lines on standard error.
+// It reads only; no OpenGL context is involved. The reader's notices, which the
+// saver shows as message boxes, become lines on standard error.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "formats/model3ds.h"
-#include "host/message_box.h"
 #include "tools/modelinfo/json_text.h"
 #include "tools/modelinfo/ms3d_json.h"
 
 namespace {
 
-void BoxToStandardError(const char* text, const char* caption) {
-    std::fprintf(stderr, "%s: %s\n", caption, text);
+void NoticesToStandardError(const ReadResult& result) {
+    for (const ReaderNotice& notice : result.notices)
+        std::fprintf(stderr, "%s: %s\n", notice.caption.c_str(), notice.text.c_str());
 }
 
 void AppendBoundingBox(std::string& out, const t3DObject& object) {
@@ -114,7 +114,6 @@ int main(int argc, char** argv) {
     }
     if (!path) return Usage();
 
-    SetMessageBoxSink(BoxToStandardError);
     if (IsMS3DFile(path)) {
         bool loaded = false;
         std::string json = DescribeMS3D(path, full, &loaded);
@@ -123,7 +122,9 @@ int main(int argc, char** argv) {
         return loaded ? 0 : 1;
     }
     Model3DS reader;
-    bool loaded = reader.Import(&reader.model, path);
+    const ReadResult result = reader.Import(&reader.model, path);
+    NoticesToStandardError(result);
+    const bool loaded = static_cast<bool>(result);
     if (!loaded) std::fprintf(stderr, "modelinfo: %s did not load\n", path);
     std::string json = Describe3DS(reader, reader.model, loaded, full);
     std::fwrite(json.data(), 1, json.size(), stdout);

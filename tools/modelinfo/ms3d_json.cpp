@@ -61,7 +61,7 @@ void AppendTriangle(std::string& out, const MS3DTriangle& triangle) {
 
 std::string DescribeMS3D(const char* path, bool full, bool* loaded) {
     MS3DModel model;
-    *loaded = model.read(path);
+    *loaded = static_cast<bool>(model.read(path));
     std::string out = "{\"format\":\"ms3d\",\"loaded\":";
     out += *loaded ? "true" : "false";
     out += ",\"version\":" + std::to_string(model.version);
