@@ -73,6 +73,9 @@ int ZCALLBACK MemoryError(voidpf, voidpf stream) { return static_cast<MemoryCurs
 }  // namespace
 
 struct ZipHandle {
+    ~ZipHandle() {
+        if (archive) unzClose(archive);
+    }
     MemoryInput input;
     unzFile archive;
     int32_t count;
@@ -84,24 +87,7 @@ struct ZipHandle {
 
 namespace ZipReader {
 
-uint32_t lastResult = kSuccess;
-
 namespace {
-
-// The open archives; a pointer not among them is not an open archive.
-std::vector<ZipHandle*> openHandles;
-
-uint32_t Result(uint32_t code) {
-    lastResult = code;
-    return code;
-}
-
-// 0 when the handle is usable, else the misuse code.
-uint32_t CheckHandle(ZipHandle* handle) {
-    if (!handle) return kFaultyArguments;
-    if (std::find(openHandles.begin(), openHandles.end(), handle) == openHandles.end()) return kNotOpenArchive;
-    return kSuccess;
-}
 
 uint32_t AttributesOf(uint32_t external) {
     uint32_t attributes = kFileAttributeNormal;
@@ -275,38 +261,27 @@ struct TextOfCode {
 
 const TextOfCode kTexts[] = {
     {kSuccess, "Success"},
-    {kCannotDuplicateHandle, "Culdn't duplicate handle"},
     {kCannotCreateFile, "Couldn't create/open file"},
     {kNoMemory, "Failed to allocate memory"},
     {kWriteError, "Error writing to file"},
-    {kNotFound, "File not found in the zipfile"},
-    {kMoreData, "Still more data to unzip"},
     {kCorrupt, "Zipfile is corrupt or not a zipfile"},
     {kReadError, "Error reading file"},
     {kFaultyArguments, "Caller: faulty arguments"},
-    {kNotMemoryZip, "Caller: can only get memory of a memory zipfile"},
-    {kMemoryTooSmall, "Caller: not enough space allocated for memory zipfile"},
-    {kPreviousError, "Caller: there was a previous error"},
-    {kAlreadyEnded, "Caller: additions to the zip have already been ended"},
-    {kWrongSize, "Zip-bug: the anticipated size turned out wrong"},
-    {kPartlyUnzipped, "Caller: the file had already been partially unzipped"},
-    {kNotOpenArchive, "Caller: mixing creation and opening of zip"},
-    {kNotInitialised, "Zip-bug: internal initialisation not completed"},
-    {kUnseekable, "Zip-bug: trying to seek the unseekable"},
-    {kCannotChangeMind, "Zip-bug: tried to change mind, but not allowed"},
-    {kFlationError, "Zip-bug: an internal error during flation"},
 };
 
 }  // namespace
 
-ZipHandle* openMemory(const void* data, size_t size) {
+std::unique_ptr<ZipArchive> openMemory(const void* data, size_t size, uint32_t* result) {
+    uint32_t ignored;
+    uint32_t& code = result ? *result : ignored;
+    code = kSuccess;
     if (!data) {
-        Result(kFaultyArguments);
+        code = kFaultyArguments;
         return nullptr;
     }
-    ZipHandle* handle = new (std::nothrow) ZipHandle{};
+    std::unique_ptr<ZipHandle> handle(new (std::nothrow) ZipHandle{});
     if (!handle) {
-        Result(kNoMemory);
+        code = kNoMemory;
         return nullptr;
     }
     handle->input = MemoryInput{static_cast<const unsigned char*>(data), size};
@@ -324,40 +299,37 @@ ZipHandle* openMemory(const void* data, size_t size) {
     // count comes from a damaged end record and is not stepped through.
     if (!handle->archive || unzGetGlobalInfo64(handle->archive, &global) != UNZ_OK ||
         global.number_entry > size / 46 || global.number_entry > INT32_MAX) {
-        if (handle->archive) unzClose(handle->archive);
-        delete handle;
-        Result(kCorrupt);
-        return nullptr;
+        code = kCorrupt;
+        return nullptr;  // the handle closes what minizip opened
     }
     handle->count = static_cast<int32_t>(global.number_entry);
-    openHandles.push_back(handle);
-    Result(kSuccess);
-    return handle;
+    std::unique_ptr<ZipArchive> archive(new (std::nothrow) ZipArchive(std::move(handle)));
+    if (!archive) code = kNoMemory;
+    return archive;
 }
 
-uint32_t getEntry(ZipHandle* handle, int32_t index, ZipEntry* entry) {
-    if (uint32_t misuse = CheckHandle(handle)) return Result(misuse);
-    if (!entry || index < -1 || index >= handle->count) return Result(kFaultyArguments);
-    if (index == -1) {
-        *entry = ZipEntry{};
-        entry->index = handle->count;
-        return Result(kSuccess);
-    }
-    return Result(SelectEntry(handle, index, entry));
+ZipArchive::ZipArchive(std::unique_ptr<ZipHandle> opened) : handle(std::move(opened)) {}
+
+ZipArchive::~ZipArchive() = default;
+
+int32_t ZipArchive::count() const { return handle->count; }
+
+uint32_t ZipArchive::getEntry(int32_t index, ZipEntry* entry) {
+    if (!entry || index < 0 || index >= handle->count) return kFaultyArguments;
+    return SelectEntry(handle.get(), index, entry);
 }
 
-uint32_t extractToFile(ZipHandle* handle, int32_t index, const char* fileName) {
-    if (uint32_t misuse = CheckHandle(handle)) return Result(misuse);
-    if (!fileName || index < 0 || index >= handle->count) return Result(kFaultyArguments);
+uint32_t ZipArchive::extractToFile(int32_t index, const char* fileName) {
+    if (!fileName || index < 0 || index >= handle->count) return kFaultyArguments;
     ZipEntry entry;
-    if (uint32_t result = SelectEntry(handle, index, &entry)) return Result(result);
+    if (uint32_t result = SelectEntry(handle.get(), index, &entry)) return result;
 
     if (entry.attributes & kFileAttributeDirectory) {
-        if (!StaysInside(entry.name)) return Result(kFaultyArguments);
+        if (!StaysInside(entry.name)) return kFaultyArguments;
         MakeDirectoriesUnderRoot(handle->root, entry.name, std::strlen(entry.name));
-        return Result(kSuccess);
+        return kSuccess;
     }
-    if (!StaysInside(fileName)) return Result(kFaultyArguments);
+    if (!StaysInside(fileName)) return kFaultyArguments;
     size_t directoryLength = 0;
     for (const char* c = fileName; *c; ++c)
         if (IsSeparator(*c)) directoryLength = static_cast<size_t>(c - fileName);
@@ -365,32 +337,24 @@ uint32_t extractToFile(ZipHandle* handle, int32_t index, const char* fileName) {
 
     // The member is opened before the file is created, so that a member whose data
     // cannot be read at all leaves no empty file behind.
-    if (unzOpenCurrentFile(handle->archive) != UNZ_OK) return Result(kReadError);
+    unzFile archive = handle->archive;
+    if (unzOpenCurrentFile(archive) != UNZ_OK) return kReadError;
     OutputFile* file = CreateOutputFile(fileName, entry.attributes & ~kFileAttributeDirectory);
     if (!file) {
-        unzCloseCurrentFile(handle->archive);
-        return Result(kCannotCreateFile);
+        unzCloseCurrentFile(archive);
+        return kCannotCreateFile;
     }
-    bool ok = CopyMember(handle->archive, file);
+    bool ok = CopyMember(archive, file);
     const bool onDisk = IsDiskFile(file);
     if (ok && onDisk) SetOutputFileTimes(file, entry.creationTime, entry.accessTime, entry.modificationTime);
     CloseOutputFile(file);
     // A member that failed its read or its CRC is not left on disk with wrong bytes
     // for the next step to load.
     if (!ok && onDisk) RemoveOutputFile(fileName);
-    return Result(ok ? kSuccess : kWriteError);
-}
-
-uint32_t close(ZipHandle* handle) {
-    if (uint32_t misuse = CheckHandle(handle)) return Result(misuse);
-    openHandles.erase(std::find(openHandles.begin(), openHandles.end(), handle));
-    unzClose(handle->archive);
-    delete handle;
-    return Result(kSuccess);
+    return ok ? kSuccess : kWriteError;
 }
 
 uint32_t zipResultText(uint32_t code, char* buffer, uint32_t length) {
-    if (code == kLastResult) code = lastResult;
     const char* text = "unknown zip result code";
     for (const TextOfCode& known : kTexts)
         if (known.code == code) text = known.text;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -62,12 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     UnpackArchive(data, size);
 
     // Every entry once more, past the count too: queries must stay answers.
-    if (ZipHandle* archive = ZipReader::openMemory(data, size)) {
+    if (std::unique_ptr<ZipReader::ZipArchive> archive = ZipReader::openMemory(data, size)) {
         ZipEntry entry;
-        ZipReader::getEntry(archive, -1, &entry);
-        const int32_t count = entry.index;
-        for (int32_t i = -2; i <= count + 1 && i < 1000; ++i) ZipReader::getEntry(archive, i, &entry);
-        ZipReader::close(archive);
+        for (int32_t i = -2; i <= archive->count() + 1 && i < 1000; ++i) archive->getEntry(i, &entry);
     }
 
     if (fchdir(previous) != 0) std::abort();

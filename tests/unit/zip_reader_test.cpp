@@ -68,15 +68,13 @@ struct Expected {
 
 void ExpectEntries(const char* archiveName, const std::vector<Expected>& expected) {
     Bytes archive = LoadArchive(archiveName);
-    ZipHandle* handle = openMemory(archive.data(), archive.size());
+    std::unique_ptr<ZipArchive> handle = openMemory(archive.data(), archive.size());
     ASSERT_NE(handle, nullptr);
-    ZipEntry entry;
-    ASSERT_EQ(getEntry(handle, -1, &entry), kSuccess);
-    EXPECT_EQ(entry.index, static_cast<int32_t>(expected.size()));
-    for (int32_t i = 0; i < entry.index; ++i) {
+    ASSERT_EQ(handle->count(), static_cast<int32_t>(expected.size()));
+    for (int32_t i = 0; i < handle->count(); ++i) {
         const Expected& want = expected[i];
         ZipEntry got;
-        ASSERT_EQ(getEntry(handle, i, &got), kSuccess) << want.name;
+        ASSERT_EQ(handle->getEntry(i, &got), kSuccess) << want.name;
         EXPECT_EQ(got.index, i);
         EXPECT_STREQ(got.name, want.name);
         EXPECT_EQ(got.attributes, want.attributes) << want.name;
@@ -85,43 +83,40 @@ void ExpectEntries(const char* archiveName, const std::vector<Expected>& expecte
         EXPECT_EQ(got.creationTime, want.creation) << want.name;
         EXPECT_EQ(got.uncompressedSize, want.uncompressedSize) << want.name;
     }
-    EXPECT_EQ(close(handle), kSuccess);
 }
 
-TEST(ZipResultText, CopiesCutsCountsAndStandsInForTheLastResult) {
+TEST(ZipResultText, CopiesCutsAndCounts) {
     char buffer[64] = "untouched";
     EXPECT_EQ(zipResultText(kSuccess, buffer, 0), 7u);
     EXPECT_EQ(zipResultText(kSuccess, nullptr, 50), 7u);
     EXPECT_STREQ(buffer, "untouched");
     EXPECT_EQ(zipResultText(kCorrupt, buffer, 10), 35u);
     EXPECT_STREQ(buffer, "Zipfile i");
-    EXPECT_EQ(zipResultText(kCannotDuplicateHandle, buffer, 1), 24u);
+    EXPECT_EQ(zipResultText(kCannotCreateFile, buffer, 1), 25u);
     EXPECT_STREQ(buffer, "");
     for (uint32_t unknown : {0x2u, 0x900u, 0x90000u, 0x3000000u}) {
         zipResultText(unknown, buffer, sizeof buffer);
         EXPECT_STREQ(buffer, "unknown zip result code") << unknown;
     }
-    const char notZip[] = "plain text, not a ZIP archive";
-    EXPECT_EQ(openMemory(notZip, sizeof notZip), nullptr);
-    EXPECT_EQ(lastResult, kCorrupt);
-    zipResultText(kLastResult, buffer, sizeof buffer);
-    EXPECT_STREQ(buffer, "Zipfile is corrupt or not a zipfile");
-    EXPECT_EQ(openMemory(nullptr, 100), nullptr);
-    zipResultText(kLastResult, buffer, sizeof buffer);
-    EXPECT_STREQ(buffer, "Caller: faulty arguments");
 }
 
-TEST(ZipOpen, TruncatedOrImplausibleArchivesGiveNoHandle) {
+TEST(ZipOpen, TruncatedOrImplausibleArchivesGiveNoArchive) {
+    const char notZip[] = "plain text, not a ZIP archive";
+    uint32_t result = kSuccess;
+    EXPECT_EQ(openMemory(notZip, sizeof notZip, &result), nullptr);
+    EXPECT_EQ(result, kCorrupt);
+    EXPECT_EQ(openMemory(nullptr, 100, &result), nullptr);
+    EXPECT_EQ(result, kFaultyArguments);
     Bytes archive = LoadArchive("python.zip");
     for (size_t size = 0; size < archive.size(); ++size) {  // each loses (part of) the end record
-        lastResult = kSuccess;
-        ASSERT_EQ(openMemory(archive.data(), size), nullptr) << size;
-        ASSERT_EQ(lastResult, kCorrupt) << size;
+        result = kSuccess;
+        ASSERT_EQ(openMemory(archive.data(), size, &result), nullptr) << size;
+        ASSERT_EQ(result, kCorrupt) << size;
     }
     // An end record counting more entries than the archive can hold.
     for (size_t at = archive.size() - 14; at < archive.size() - 10; ++at) archive[at] = 0xFF;
-    EXPECT_EQ(openMemory(archive.data(), archive.size()), nullptr);
-    EXPECT_EQ(lastResult, kCorrupt);
+    EXPECT_EQ(openMemory(archive.data(), archive.size(), &result), nullptr);
+    EXPECT_EQ(result, kCorrupt);
 }
 
 TEST(ZipEntries, AttributesTimesAndSizesFromBothPackers) {
@@ -146,38 +141,25 @@ TEST(ZipEntries, AttributesTimesAndSizesFromBothPackers) {
                                      {"overrun.txt", 0x80, dos, dos, dos, 8}});
 }
 
-TEST(ZipEntries, IndexesHandlesAndMisuse) {
+TEST(ZipEntries, IndexesAndMisuse) {
     Bytes archive = LoadArchive("python.zip");
-    ZipHandle* handle = openMemory(archive.data(), archive.size());
+    uint32_t result = kCorrupt;
+    std::unique_ptr<ZipArchive> handle = openMemory(archive.data(), archive.size(), &result);
     ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(result, kSuccess);
+    EXPECT_EQ(handle->count(), 6);
     ZipEntry entry;
-    ASSERT_EQ(getEntry(handle, -1, &entry), kSuccess);
-    EXPECT_EQ(entry.index, 6);
-    EXPECT_STREQ(entry.name, "");
-    EXPECT_EQ(entry.attributes | entry.compressedSize | entry.uncompressedSize, 0u);
-    EXPECT_EQ(entry.modificationTime | entry.accessTime | entry.creationTime, 0u);
     for (int32_t index : {4, 1, 1, 5, 0, 2}) {  // forwards, backwards, the same again
-        ASSERT_EQ(getEntry(handle, index, &entry), kSuccess);
+        ASSERT_EQ(handle->getEntry(index, &entry), kSuccess);
         EXPECT_EQ(entry.index, index);
     }
     EXPECT_STREQ(entry.name, "hidden.sys");
-    EXPECT_EQ(getEntry(handle, -2, &entry), kFaultyArguments);
-    EXPECT_EQ(getEntry(handle, 6, &entry), kFaultyArguments);
-    EXPECT_EQ(extractToFile(handle, -1, "x"), kFaultyArguments);
-    EXPECT_EQ(extractToFile(handle, 6, "x"), kFaultyArguments);
-    EXPECT_EQ(getEntry(handle, 0, nullptr), kFaultyArguments);
-    EXPECT_EQ(extractToFile(handle, 0, nullptr), kFaultyArguments);
-    EXPECT_EQ(getEntry(nullptr, 0, &entry), kFaultyArguments);
-    EXPECT_EQ(extractToFile(nullptr, 0, "x"), kFaultyArguments);
-    EXPECT_EQ(close(nullptr), kFaultyArguments);
-    EXPECT_EQ(close(handle), kSuccess);
-    // A closed handle, and something that never was one.
-    EXPECT_EQ(close(handle), kNotOpenArchive);
-    EXPECT_EQ(getEntry(handle, 0, &entry), kNotOpenArchive);
-    EXPECT_EQ(extractToFile(handle, 0, "x"), kNotOpenArchive);
-    int notAHandle = 0;
-    EXPECT_EQ(getEntry(reinterpret_cast<ZipHandle*>(&notAHandle), -1, &entry), kNotOpenArchive);
-    EXPECT_EQ(lastResult, kNotOpenArchive);
+    for (int32_t index : {-2, -1, 6}) {
+        EXPECT_EQ(handle->getEntry(index, &entry), kFaultyArguments) << index;
+        EXPECT_EQ(handle->extractToFile(index, "x"), kFaultyArguments) << index;
+    }
+    EXPECT_EQ(handle->getEntry(0, nullptr), kFaultyArguments);
+    EXPECT_EQ(handle->extractToFile(0, nullptr), kFaultyArguments);
 }
 
 // Each test runs in a fresh folder "<temp>/velmora-zip-N/work", made current.
@@ -204,7 +186,7 @@ protected:
             names.insert(fs::relative(item.path(), folder).generic_string());
         return names;
     }
-    ZipHandle* Open(const char* name) {
+    std::unique_ptr<ZipArchive> Open(const char* name) {
         archive = LoadArchive(name);
         return openMemory(archive.data(), archive.size());
     }
@@ -213,12 +195,12 @@ protected:
 };
 
 TEST_F(ZipFolder, WritesMembersWithDirectoriesTimesAndAttributes) {
-    ZipHandle* handle = Open("infozip.zip");
+    std::unique_ptr<ZipArchive> handle = Open("infozip.zip");
     ASSERT_NE(handle, nullptr);
     ZipEntry entry;
     for (int32_t i = 0; i < 4; ++i) {
-        ASSERT_EQ(getEntry(handle, i, &entry), kSuccess);
-        EXPECT_EQ(extractToFile(handle, i, entry.name), kSuccess) << entry.name;
+        ASSERT_EQ(handle->getEntry(i, &entry), kSuccess);
+        EXPECT_EQ(handle->extractToFile(i, entry.name), kSuccess) << entry.name;
     }
     EXPECT_EQ(Listing(work), (std::set<std::string>{"sub", "sub/deflated.txt", "sub/readonly.txt", "stored.bin"}));
     for (const char* name : {"sub/deflated.txt", "sub/readonly.txt", "stored.bin"}) {
@@ -236,36 +218,36 @@ TEST_F(ZipFolder, WritesMembersWithDirectoriesTimesAndAttributes) {
     EXPECT_EQ(Contents("stored.bin"), binary);
     // Again: older copies are replaced, except a read-only one.
     std::ofstream("stored.bin", std::ios::trunc) << "older copy";
-    EXPECT_EQ(extractToFile(handle, 3, "stored.bin"), kSuccess);
+    EXPECT_EQ(handle->extractToFile(3, "stored.bin"), kSuccess);
     EXPECT_EQ(Contents("stored.bin"), binary);
-    EXPECT_EQ(extractToFile(handle, 2, "sub/readonly.txt"), kCannotCreateFile);
+    EXPECT_EQ(handle->extractToFile(2, "sub/readonly.txt"), kCannotCreateFile);
     EXPECT_EQ(Contents("sub/readonly.txt"), "This member was read-only when it was packed.\n");
-    close(handle);
+    handle.reset();
 
     // Directory members make their directory; a name's directory part is made as needed.
     handle = Open("python.zip");
-    for (int32_t i : {3, 5}) EXPECT_EQ(extractToFile(handle, i, "ignored"), kSuccess);
-    EXPECT_EQ(extractToFile(handle, 4, "nested/deeper/three.txt"), kSuccess);
-    EXPECT_EQ(extractToFile(handle, 1, "made\\on/demand.txt"), kSuccess);
-    EXPECT_EQ(extractToFile(handle, 1, "..dots..in..names"), kSuccess);
-    close(handle);
+    for (int32_t i : {3, 5}) EXPECT_EQ(handle->extractToFile(i, "ignored"), kSuccess);
+    EXPECT_EQ(handle->extractToFile(4, "nested/deeper/three.txt"), kSuccess);
+    EXPECT_EQ(handle->extractToFile(1, "made\\on/demand.txt"), kSuccess);
+    EXPECT_EQ(handle->extractToFile(1, "..dots..in..names"), kSuccess);
+    handle.reset();
     for (const char* made : {"folder", "unixdir", "nested/deeper", "made/on/demand.txt", "..dots..in..names"})
         EXPECT_TRUE(fs::exists(made)) << made;
     EXPECT_EQ(fs::file_size("nested/deeper/three.txt"), 1000u);
 }
 
 TEST_F(ZipFolder, NamesThatLeaveTheFolderAreRefused) {
-    ZipHandle* handle = Open("unsafe.zip");
+    std::unique_ptr<ZipArchive> handle = Open("unsafe.zip");
     ASSERT_NE(handle, nullptr);
     ZipEntry entry;
     for (int32_t i = 0; i < 7; ++i) {
-        ASSERT_EQ(getEntry(handle, i, &entry), kSuccess);
-        EXPECT_EQ(extractToFile(handle, i, entry.name),
+        ASSERT_EQ(handle->getEntry(i, &entry), kSuccess);
+        EXPECT_EQ(handle->extractToFile(i, entry.name),
                   std::strcmp(entry.name, "safe.txt") == 0 ? kSuccess : kFaultyArguments) << entry.name;
     }
     for (const char* name : {"../x.txt", "sub/../x.txt", "sub\\..", "/x.txt", "\\x.txt", "C:x.txt", "c:\\x.txt"})
-        EXPECT_EQ(extractToFile(handle, 5, name), kFaultyArguments) << name;
-    close(handle);
+        EXPECT_EQ(handle->extractToFile(5, name), kFaultyArguments) << name;
+    handle.reset();
     EXPECT_EQ(Listing(outer), (std::set<std::string>{"work", "work/safe.txt"}));
 }
 
@@ -278,22 +260,22 @@ TEST_F(ZipFolder, DamagedMembersFailAlone) {
     archive = original;
     archive[second + 30 + 16 + 24 + 100] ^= 0x55;  // header, name, extra field, then data
     archive[central - 10] ^= 0xFF;
-    ZipHandle* handle = openMemory(archive.data(), archive.size());
+    std::unique_ptr<ZipArchive> handle = openMemory(archive.data(), archive.size());
     ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(extractToFile(handle, 1, "deflated.txt"), kWriteError);
-    EXPECT_EQ(extractToFile(handle, 2, "readonly.txt"), kSuccess);
-    EXPECT_EQ(extractToFile(handle, 3, "stored.bin"), kWriteError);
-    close(handle);
+    EXPECT_EQ(handle->extractToFile(1, "deflated.txt"), kWriteError);
+    EXPECT_EQ(handle->extractToFile(2, "readonly.txt"), kSuccess);
+    EXPECT_EQ(handle->extractToFile(3, "stored.bin"), kWriteError);
+    handle.reset();
 
     archive = original;
     archive[second] = 'X';  // a local header that is not one
     handle = openMemory(archive.data(), archive.size());
     ZipEntry entry;
-    EXPECT_EQ(getEntry(handle, 1, &entry), kCorrupt);
-    EXPECT_EQ(extractToFile(handle, 1, "other.txt"), kCorrupt);
-    EXPECT_EQ(getEntry(handle, 2, &entry), kSuccess);
-    EXPECT_EQ(getEntry(handle, 0, &entry), kSuccess);
-    close(handle);
+    EXPECT_EQ(handle->getEntry(1, &entry), kCorrupt);
+    EXPECT_EQ(handle->extractToFile(1, "other.txt"), kCorrupt);
+    EXPECT_EQ(handle->getEntry(2, &entry), kSuccess);
+    EXPECT_EQ(handle->getEntry(0, &entry), kSuccess);
+    handle.reset();
     // Members that failed their CRC left no file with wrong bytes behind; the
     // read-only member that was written whole stays.
     EXPECT_EQ(Listing(work), (std::set<std::string>{"readonly.txt"}));
@@ -309,16 +291,15 @@ TEST_F(ZipFolder, DamagedArchivesNeitherCrashNorWriteOutside) {
             archive = original;
             for (int flips = 1 + random() % 4; flips > 0; --flips)
                 archive[random() % archive.size()] = static_cast<unsigned char>(random());
-            ZipHandle* handle = openMemory(archive.data(), archive.size());
+            std::unique_ptr<ZipArchive> handle = openMemory(archive.data(), archive.size());
             if (!handle) continue;
             ZipEntry entry;
-            getEntry(handle, -1, &entry);
-            for (int32_t i = 0, count = entry.index; i < count; ++i) {
-                uint32_t result = getEntry(handle, i, &entry);
-                if (result == kSuccess) result = extractToFile(handle, i, entry.name);
+            for (int32_t i = 0; i < handle->count(); ++i) {
+                uint32_t result = handle->getEntry(i, &entry);
+                if (result == kSuccess) result = handle->extractToFile(i, entry.name);
                 ASSERT_TRUE(possible.count(result)) << name << " round " << round << ": " << std::hex << result;
             }
-            close(handle);
+    handle.reset();
         }
     }
     // What the rounds wrote stays in "work" (not emptied each round: slow on some disks).

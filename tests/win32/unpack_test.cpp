@@ -39,12 +39,11 @@ std::vector<ZipEntry> PackedEntries() {
     HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(503), MAKEINTRESOURCEA(10));
     if (!found) return entries;
     const void* data = LockResource(LoadResource(nullptr, found));
-    ZipHandle* archive = ZipReader::openMemory(data, SizeofResource(nullptr, found));
+    std::unique_ptr<ZipReader::ZipArchive> archive = ZipReader::openMemory(data, SizeofResource(nullptr, found));
+    if (!archive) return entries;
     ZipEntry entry;
-    ZipReader::getEntry(archive, -1, &entry);
-    for (int32_t i = 0, count = entry.index; i < count; ++i)
-        if (ZipReader::getEntry(archive, i, &entry) == ZipReader::kSuccess) entries.push_back(entry);
-    ZipReader::close(archive);
+    for (int32_t i = 0; i < archive->count(); ++i)
+        if (archive->getEntry(i, &entry) == ZipReader::kSuccess) entries.push_back(entry);
     return entries;
 }
 
