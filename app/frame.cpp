@@ -60,3 +60,7 @@ void DrawFrame() {
     if (HostState.showFrameRate) DrawFrameRateText();
     if (SaverState.swapBuffers) SaverState.swapBuffers();
 }
+
+void StartBlurTrail(const Scene& scene) {
+    for (ScenePose& pose : SaverState.blurHistory) pose = {scene.position.x, scene.position.y, 0, 0, 0, 0};
+}

@@ -12,8 +12,8 @@
 #include "platform/trace.h"
 
 ModelKind Scene::DetectModelType() {
-    const char* path = Settings.modelPath;
-    const size_t n = strnlen(path, sizeof Settings.modelPath);
+    const char* path = settings.modelPath;
+    const size_t n = strnlen(path, sizeof settings.modelPath);
     // The four-letter test comes first: "x.ms3d" never reaches the three-letter one.
     if (n >= 5 && path[n - 5] == '.') {
         const char* ext = path + n - 4;
@@ -49,9 +49,9 @@ void Scene::CreateModelObject() {
 }
 
 bool Scene::LoadModel() {
-    TraceF("Attempting to load %s", Settings.modelPath);
+    TraceF("Attempting to load %s", settings.modelPath);
     if (modelType == ModelKind::MS3D) {
-        const ReadResult result = ms3dModel->load(Settings.modelPath);
+        const ReadResult result = ms3dModel->load(settings.modelPath);
         ShowReaderNotices(result);
         if (result) {
             Trace("Loaded the model");
@@ -62,7 +62,7 @@ bool Scene::LoadModel() {
     } else if (modelType == ModelKind::ThreeDS) {
         // Texturing stays on for the rest of the run.
         glEnable(GL_TEXTURE_2D);
-        const ReadResult result = model3ds->Load(Settings.modelPath);
+        const ReadResult result = model3ds->Load(settings.modelPath);
         ShowReaderNotices(result);
         if (result) {
             Trace("Loaded the model");

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/saver_state.h"
 #include "app/scene_lens.h"
 #include "app/settings.h"
 
@@ -11,10 +10,10 @@ int RandomInt(int low, int high) {
     return low + std::rand() % (high - low + 1);
 }
 
-Scene::Scene() {
+Scene::Scene(const SaverSettings& settings, int32_t halfWidth, int32_t halfHeight) : settings(settings) {
     position = {0.0f, 0.0f, 0.0f};
-    angle = {static_cast<float>(Settings.xoff), static_cast<float>(Settings.yoff),
-             static_cast<float>(Settings.zoff)};
+    angle = {static_cast<float>(settings.xoff), static_cast<float>(settings.yoff),
+             static_cast<float>(settings.zoff)};
     direction[0] = direction[1] = direction[2] = 1;
     velocity[0] = velocity[1] = 0.0f;
     modelLoaded = false;
@@ -23,26 +22,22 @@ Scene::Scene() {
     model3ds = nullptr;
     CreateModelObject();
 
-    driftBounds = ComputeDriftBounds(SaverState.halfWidth, SaverState.halfHeight);
-    position.x = static_cast<float>(RandomInt(0, SaverState.halfWidth / 3));
-    position.y = static_cast<float>(RandomInt(0, SaverState.halfHeight / 3));
+    driftBounds = ComputeDriftBounds(halfWidth, halfHeight);
+    position.x = static_cast<float>(RandomInt(0, halfWidth / 3));
+    position.y = static_cast<float>(RandomInt(0, halfHeight / 3));
     if (RandomInt(0, 1) == 1) position.x = -position.x;
     if (RandomInt(0, 1) == 1) position.y = -position.y;
     // A third of a large screen's half size can lie outside the lens: start in view.
     // A start inside the visible area stands as drawn, so small windows start as
     // they always did.
-    const HalfExtent visible = VisibleHalfExtent(SaverState.halfWidth, SaverState.halfHeight);
+    const HalfExtent visible = VisibleHalfExtent(halfWidth, halfHeight);
     position.x = std::clamp(position.x, -visible.x, visible.x);
     position.y = std::clamp(position.y, -visible.y, visible.y);
 
-    velocity[0] = static_cast<float>(RandomInt(1, 5)) * static_cast<float>(Settings.vel) * 0.0125f;
-    velocity[1] = static_cast<float>(RandomInt(1, 5)) * static_cast<float>(Settings.vel) * 0.0125f;
+    velocity[0] = static_cast<float>(RandomInt(1, 5)) * static_cast<float>(settings.vel) * 0.0125f;
+    velocity[1] = static_cast<float>(RandomInt(1, 5)) * static_cast<float>(settings.vel) * 0.0125f;
     if (RandomInt(0, 1) == 1) velocity[0] = -velocity[0];
     if (RandomInt(0, 1) == 1) velocity[1] = -velocity[1];
-
-    if (Settings.blur) {
-        for (ScenePose& pose : SaverState.blurHistory) pose = {position.x, position.y, 0, 0, 0, 0};
-    }
 }
 
 namespace {
@@ -81,9 +76,9 @@ void Drift(float* position, float* velocity, float bound) {
 }  // namespace
 
 void Scene::Update() {
-    const AxisSettings axes[3] = {{Settings.xrot, Settings.xrots},
-                                  {Settings.yrot, Settings.yrots},
-                                  {Settings.zrot, Settings.zrots}};
+    const AxisSettings axes[3] = {{settings.xrot, settings.xrots},
+                                  {settings.yrot, settings.yrots},
+                                  {settings.zrot, settings.zrots}};
     float* angles[3] = {&angle.x, &angle.y, &angle.z};
     const float risingRestart[3] = {-1.0f, 0.0f, -1.0f};
 

@@ -7,6 +7,7 @@
 
 class Model3DS;
 class MS3DModel;
+struct SaverSettings;
 
 struct Vec3f {
     float x, y, z;
@@ -27,9 +28,10 @@ struct ScenePose {
 
 class Scene {
 public:
-    // Starts at a random place near the centre, in view, with a random drift, turned
-    // by the settings' offsets. Reads the settings and the half sizes of the client area.
-    Scene();
+    // Starts at a random place near the centre, in view of a client area of the given
+    // half sizes (pixels), with a random drift, turned by the settings' offsets. The
+    // settings are read again at every step and frame: they must outlive the scene.
+    Scene(const SaverSettings& settings, int32_t halfWidth, int32_t halfHeight);
 
     // One frame of motion: turn each axis, wrap its angle, then drift and bounce.
     void Update();
@@ -37,7 +39,8 @@ public:
     void Render();
     // Draws at the given pose, leaving the current one as it was.
     void RenderAtPose(float x, float y, float z, float ax, float ay, float az);
-    // Loads the model file of the settings; true when it loaded.
+    // Loads the model file of the settings; true when it loaded. The reader's messages
+    // are shown as boxes.
     bool LoadModel();
     // The model kind the settings' model path names by its extension; sets modelType
     // for a recognised one.
@@ -63,6 +66,7 @@ public:
     HalfExtent driftBounds; // the model's centre bounces inside +-x and +-y
 
 private:
+    const SaverSettings& settings;
     void CreateModelObject();
     void DrawModel();
 };

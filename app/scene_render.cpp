@@ -28,14 +28,14 @@ void DrawFallbackCube(float s) {
 void Scene::Render() {
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
-    glRotatef(static_cast<float>(Settings.xoff) + angle.x, 1.0f, 0.0f, 0.0f);
-    glRotatef(static_cast<float>(Settings.yoff) + angle.y, 0.0f, 1.0f, 0.0f);
-    glRotatef(static_cast<float>(Settings.zoff) + angle.z, 0.0f, 0.0f, 1.0f);
-    const float scale = static_cast<float>(Settings.scale) * 0.01f;
+    glRotatef(static_cast<float>(settings.xoff) + angle.x, 1.0f, 0.0f, 0.0f);
+    glRotatef(static_cast<float>(settings.yoff) + angle.y, 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(settings.zoff) + angle.z, 0.0f, 0.0f, 1.0f);
+    const float scale = static_cast<float>(settings.scale) * 0.01f;
     glScalef(scale, scale, scale);
     // The corners carry the scale once more: the cube's half edge is scale² / 100.
     if (modelLoaded) DrawModel();
-    else DrawFallbackCube(static_cast<float>(Settings.scale));
+    else DrawFallbackCube(static_cast<float>(settings.scale));
     glPopMatrix();
 }
 

@@ -71,6 +71,11 @@ const char* TemporaryFolder(char* buffer, int size) {
     return PlatformTemporaryFolder(buffer, size);
 }
 
+void LoadSettings() {
+    SetDefaults();
+    ReadFromRegistry();
+}
+
 void SetDefaults() {
     Trace("Setting default values");
     std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "none");

@@ -1,5 +1,6 @@
 // The saver's settings: one process-wide record, loaded from the per-user store
-// (HKEY_CURRENT_USER "Software\VLG") before WinMain and again at every saver start.
+// (HKEY_CURRENT_USER "Software\VLG") as the process starts and again at every saver
+// start.
 #pragma once
 #include <cstdint>
 
@@ -48,6 +49,10 @@ struct SettingDescription {
 // The thirteen values, in the order they are read, written and set up in the dialog.
 constexpr int kSettingCount = 13;
 extern const SettingDescription kSettingDescriptions[kSettingCount];
+
+// The settings as every start sees them: the defaults, overlaid by the stored values,
+// and the host's frame-rate limit. Run at process start and at every saver start.
+void LoadSettings();
 
 // Every field to its default; the model path to "none".
 void SetDefaults();

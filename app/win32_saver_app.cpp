@@ -51,14 +51,15 @@ bool initSaver(HWND window) {
         Trace("initSaver: no rendering context");
         if (saverRC) wglDeleteContext(saverRC);
         saverRC = nullptr;
-        SaverState.scene = new Scene();
+        SaverState.scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
         return false;
     }
 
     RequestSwapInterval();
     SetUpSceneView(client.left, client.top, client.right - client.left, client.bottom - client.top);
 
-    SaverState.scene = new Scene();
+    SaverState.scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+    if (Settings.blur) StartBlurTrail(*SaverState.scene);
     SaverState.font = new TextureFont();
     SaverState.swapBuffers = SwapSaverBuffers;
     if (Settings.lighting) SetUpLighting();
@@ -84,10 +85,14 @@ void ShutdownSaver(HWND window) {
     saverRC = nullptr;
 }
 
+void SaverStartup() {
+    LoadSettings();
+}
+
 LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            ReadFromRegistry();
+            LoadSettings();
             initSaver(window);
             SaverState.sceneRunning = 1;
             break;

@@ -30,12 +30,6 @@ function(velmora_portable_library name)
   endif()
 endfunction()
 
-# Links every object of a static library into the target, so that objects that
-# register themselves through static initialisation are not dropped.
-function(velmora_link_whole target lib)
-  target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${lib}>")
-endfunction()
-
 # A GoogleTest executable of the project.
 function(velmora_add_test_executable name)
   add_executable(${name} ${ARGN})

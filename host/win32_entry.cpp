@@ -5,6 +5,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     HostState.instance = instance;
+    SaverStartup();
     ModeChoice choice = SelectRunMode(commandLine);
     switch (choice.mode) {
         case RunMode::ConfigureNoOwner: return ShowConfigDialog(nullptr);

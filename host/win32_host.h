@@ -6,8 +6,10 @@
 #include "resources/resource_ids.h"
 
 // ---- Supplied by the application -------------------------------------------------
+// Called by the entry point before the command line is looked at: loads the settings.
+void SaverStartup();
 // Sees every message the host does not consume; passes each one on to
-// DefaultSaverProc and returns its result. Loads the settings and builds the scene on
+// DefaultSaverProc and returns its result. Loads the settings again and builds the scene on
 // WM_CREATE, releases it on WM_DESTROY.
 LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // At most one frame; called by the loops when the queue is empty and pacing allows.

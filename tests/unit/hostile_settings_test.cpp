@@ -135,7 +135,7 @@ TEST_F(HostileSettings, SceneMotionStaysFiniteWithoutAFloatingPointTrap) {
         Scene* scene = nullptr;
         {
             FloatingPointTraps traps;
-            scene = new Scene();
+            scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
             for (int frame = 0; frame < 300; ++frame) scene->Update();
         }
         EXPECT_TRUE(Finite(*scene)) << hostile.name;
@@ -160,7 +160,7 @@ TEST_F(HostileSettings, ThreeHundredFramesAreDrawnWithEveryValue) {
         SetUpSceneView(0, 0, gl.width, gl.height);
         if (Settings.lighting) SetUpLighting();
         else glDisable(GL_LIGHTING);
-        SaverState.scene = new Scene();
+        SaverState.scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
         SaverState.scene->LoadModel();
         SaverState.frameSeconds = 0.01f;
         SaverState.fpsSeconds = 0.0f;

@@ -28,6 +28,7 @@ void Capture(const char* message) { traced.push_back(message); }
 // The saver keeps its model object until the process ends; a test's scenes
 // release theirs when they go.
 struct TestScene : Scene {
+    TestScene() : Scene(Settings, SaverState.halfWidth, SaverState.halfHeight) {}
     ~TestScene() {
         delete ms3dModel;
         delete model3ds;

@@ -125,7 +125,7 @@ protected:
     void MakeScene(bool lodge) {
         if (lodge) std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "%s", VELMORA_SOURCE_DIR "/resources/VLG.3DS");
         else Settings.modelPath[0] = '\0';
-        scene = new Scene();
+        scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
         if (lodge) {
             ASSERT_TRUE(scene->LoadModel());
         }

@@ -30,7 +30,7 @@ protected:
         HostState.showFrameRate = 0;
         SetUpSceneView(0, 0, kWidth, kHeight);
         std::srand(1);
-        scene = new Scene();
+        scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
         scene->position = {0, 0, 0};
         scene->angle = {0, 0, 0};
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/frame.h"
 #include "app/frame_rate_text.h"
 #include "app/saver_state.h"
 #include "app/scene.h"
@@ -22,7 +23,7 @@ protected:
 };
 
 TEST_F(SceneMotion, DefaultsTurnAboutZOneDegreeAFrameAndKeepTheTilt) {
-    Scene scene;
+    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
     EXPECT_EQ(scene.angleX(), 134.0f);
     for (int frame = 1; frame <= 725; ++frame) {
         scene.Update();
@@ -38,7 +39,7 @@ TEST_F(SceneMotion, LimitedTurnRisesFallsThenKeepsFallingFrom361) {
     Settings.xoff = 0;
     Settings.xrot = 90;
     Settings.xrots = 10;
-    Scene scene;
+    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
     std::vector<float> seen;
     for (int frame = 0; frame < 1900; ++frame) {
         scene.Update();
@@ -62,7 +63,7 @@ TEST_F(SceneMotion, EndlessTurnWrapsAt360) {
     Settings.zoff = 0;
     Settings.zrot = 360;
     Settings.zrots = 20;
-    Scene scene;
+    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
     for (int i = 0; i < 358; ++i) scene.Update();
     EXPECT_EQ(scene.angleZ(), 358.0f);
     scene.Update();
@@ -79,7 +80,7 @@ TEST_F(SceneMotion, YWrapsToZeroWhereXAndZWrapToMinusOne) {
     Settings.xoff = Settings.yoff = Settings.zoff = 0;
     Settings.xrot = Settings.yrot = Settings.zrot = 360;
     Settings.xrots = Settings.yrots = Settings.zrots = 20;
-    Scene scene;
+    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
     for (int i = 0; i < 361; ++i) scene.Update();
     EXPECT_EQ(scene.angleX(), 0.0f);
     EXPECT_EQ(scene.angleY(), 1.0f);
@@ -89,7 +90,7 @@ TEST_F(SceneMotion, YWrapsToZeroWhereXAndZWrapToMinusOne) {
 TEST_F(SceneMotion, StartsNearTheCentreAndBouncesInsideItsRectangle) {
     for (int seed = 1; seed <= 20; ++seed) {
         std::srand(seed);
-        Scene scene;
+        Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
         EXPECT_LE(std::fabs(scene.positionX()), 512 / 3);
         EXPECT_LE(std::fabs(scene.positionY()), 384 / 3);
         const float speed = std::fabs(scene.velocity[0]);
@@ -123,7 +124,7 @@ TEST_F(SceneMotion, TheModelStaysInViewOnEveryScreen) {
         for (unsigned seed = 1; seed <= 20; ++seed) {
             std::srand(seed);
             Settings.vel = 100;  // fast, so the bounces are reached within the run
-            Scene scene;
+            Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
             for (int frame = 0; frame <= 1000; ++frame) {
                 ASSERT_LE(std::fabs(scene.positionX()), visibleX) << "seed " << seed << " frame " << frame;
                 ASSERT_LE(std::fabs(scene.positionY()), visibleY) << "seed " << seed << " frame " << frame;
@@ -142,7 +143,7 @@ TEST_F(SceneMotion, WhereTheRectangleFitsTheLensTheMotionIsUnchanged) {
         float px = flipX ? -static_cast<float>(x0) : static_cast<float>(x0);
         float py = flipY ? -static_cast<float>(y0) : static_cast<float>(y0);
         std::srand(seed);
-        Scene scene;
+        Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
         float vx = scene.velocity[0], vy = scene.velocity[1];
         for (int frame = 0; frame < 1000; ++frame) {
             ASSERT_EQ(scene.positionX(), px) << "seed " << seed << " frame " << frame;
@@ -158,7 +159,7 @@ TEST_F(SceneMotion, WhereTheRectangleFitsTheLensTheMotionIsUnchanged) {
 
 TEST_F(SceneMotion, NoSpeedNoDrift) {
     Settings.vel = 0;
-    Scene scene;
+    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
     const float x = scene.positionX(), y = scene.positionY();
     for (int frame = 0; frame < 500; ++frame) scene.Update();
     EXPECT_EQ(scene.positionX(), x);
@@ -170,7 +171,7 @@ TEST_F(SceneMotion, SmallPreviewTremblesInPlace) {
     SaverState.halfWidth = 76;
     SaverState.halfHeight = 76;
     Settings.vel = 100;
-    Scene scene;
+    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
     const float x = scene.positionX(), y = scene.positionY();
     const float vx = scene.velocity[0];
     for (int frame = 1; frame <= 100; ++frame) {
@@ -183,7 +184,8 @@ TEST_F(SceneMotion, SmallPreviewTremblesInPlace) {
 
 TEST_F(SceneMotion, BlurStartsTheTrailAtTheStartPosition) {
     Settings.blur = 1;
-    Scene scene;
+    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+    StartBlurTrail(scene);
     for (const ScenePose& pose : SaverState.blurHistory) {
         EXPECT_EQ(pose.x, scene.positionX());
         EXPECT_EQ(pose.y, scene.positionY());

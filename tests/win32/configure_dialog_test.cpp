@@ -322,8 +322,7 @@ protected:
     // As at process start: the defaults overlaid by the stored values.
     void Start(const std::map<std::string, DWORD>& stored) {
         Store(stored);
-        SetDefaults();
-        ReadFromRegistry();
+        LoadSettings();
         Traces.clear();
     }
     TraceSink previousSink = nullptr;

@@ -43,8 +43,7 @@ TEST_F(RegistrySettings, WritesDwordsUnderTheUsersKeyAndReadsThemBack) {
     EXPECT_EQ(data, 250u);
     RegCloseKey(key);
 
-    SetDefaults();
-    ReadFromRegistry();
+    LoadSettings();
     EXPECT_EQ(Settings.scale, 250);
     EXPECT_EQ(Settings.lighting, 1);
 }
@@ -58,8 +57,7 @@ TEST_F(RegistrySettings, OnlyFourByteNumbersAreRead) {
     SetRaw("zrots", REG_BINARY, twoBytes, 2);
     ULONGLONG wide = 9;
     SetRaw("vel", REG_QWORD, &wide, 8);
-    SetDefaults();
-    ReadFromRegistry();
+    LoadSettings();
     EXPECT_EQ(Settings.xrots, 300);
     EXPECT_EQ(Settings.yrots, 1) << "text is no number: the field stays as it was";
     EXPECT_EQ(Settings.scale, 100);
