@@ -120,17 +120,6 @@ BitmapLayoutCheck CheckBitmapLayout(const uint8_t* bytes, size_t size, bool* top
     return check;
 }
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-    bytes.clear();
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    uint8_t block[65536];
-    size_t count;
-    while ((count = std::fread(block, 1, sizeof block, file)) > 0) bytes.insert(bytes.end(), block, block + count);
-    std::fclose(file);
-    return true;
-}
-
 bool DecodeBitmapBytes(const uint8_t* bytes, size_t size, BitmapImage& image) {
     image.data.reset();
     image.width = image.height = 0;

@@ -38,5 +38,3 @@ enum class BitmapLayoutCheck { Readable, Damaged, Unsupported };
 // topDown, when given, receives whether the rows are stored top row first.
 BitmapLayoutCheck CheckBitmapLayout(const uint8_t* bytes, size_t size, bool* topDown);
 
-// The whole file into bytes; false when it does not open.
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes);

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/file_open.h"
+
 bool OpenFileSource(ByteSource& source, const char* path) {
     CloseSource(source);
-    source.file = std::fopen(path, "rb");
+    source.file = OpenFileForReading(path);
     return source.file != nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "formats/texture_size.h"
+#include "platform/file_open.h"
 #include "platform/trace.h"
 
 namespace {
@@ -87,7 +88,7 @@ ReadResult JpegReader::Decode(const char* path, JpegImage* image) {
     std::vector<std::string> messages;
     JpegImage decoded;
     Decompression d;
-    d.file = std::fopen(path, "rb");
+    d.file = OpenFileForReading(path);
     if (!d.file) return result.fail(ReadFailure::CannotOpen);
     d.cinfo.err = jpeg_std_error(&d.trap.pub);
     d.trap.pub.error_exit = OnJpegError;

@@ -1,6 +1,7 @@
 #include "formats/model3ds.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -25,6 +26,12 @@ constexpr uint16_t kMaterialName = 0xA000;
 constexpr uint16_t kDiffuseColor = 0xA020;
 constexpr uint16_t kTextureMap = 0xA200;
 constexpr uint16_t kMapFileName = 0xA300;
+constexpr uint16_t kKeyframes = 0xB000;
+// Colour sub-chunks: three floats, three bytes, and the gamma-corrected twin of each.
+constexpr uint16_t kColorFloat = 0x0010;
+constexpr uint16_t kColorBytes = 0x0011;
+constexpr uint16_t kColorBytesGamma = 0x0012;
+constexpr uint16_t kColorFloatGamma = 0x0013;
 
 constexpr uint32_t kHeaderSize = 6;
 constexpr uint32_t kFaceSize = 8;  // a, b, c, flags as 16-bit values
@@ -34,16 +41,26 @@ uint32_t RestOf(const tChunkState& chunk) {
 }
 
 // A face that names a vertex the object does not have would be read out of
-// bounds by the normals and by drawing; such faces are dropped.
+// bounds by the normals and by drawing; such faces are dropped, with their
+// material entries.
 void DropFacesWithoutVertices(t3DObject& object) {
     int32_t kept = 0;
     for (int32_t j = 0; j < object.numFaces; ++j) {
         const tTriangle& face = object.faces[j];
         bool valid = true;
         for (int32_t index : face.vertIndex) valid = valid && index >= 0 && index < object.numVerts;
-        if (valid) object.faces[kept++] = face;
+        if (!valid) continue;
+        if (object.faceMaterials) object.faceMaterials[kept] = object.faceMaterials[j];
+        object.faces[kept++] = face;
     }
     object.numFaces = kept;
+}
+
+// A float colour component as a byte: clamped to 0..1 (NaN as 0), times 255.
+uint8_t ColorByte(float value) {
+    if (!(value > 0.0f)) return 0;
+    if (value > 1.0f) value = 1.0f;
+    return static_cast<uint8_t>(std::lround(value * 255.0f));
 }
 
 }  // namespace
@@ -70,6 +87,7 @@ ReadResult Model3DS::ImportOpened(t3DModel* target, const char* name) {
     if (!currentChunk) currentChunk = std::make_unique<tChunkState>();
     if (!scratchChunk) scratchChunk = std::make_unique<tChunkState>();
     readFailed = false;
+    meshesWhole = false;
     nesting = 0;
     version = 0;
 
@@ -84,15 +102,26 @@ ReadResult Model3DS::ImportOpened(t3DModel* target, const char* name) {
     }
 
     ReadMainChunks(target, primary);
-    if (readFailed) {
+    if (readFailed && !meshesWhole) {
         TraceF("3DS: the file ends inside a chunk: %s", name);
         ClearModel(target);
         FinishImport();
         return outcome.fail(ReadFailure::Truncated);
     }
-    for (t3DObject& object : target->objects) DropFacesWithoutVertices(object);
+    // Animation only: every mesh before the key-frame block was read whole.
+    if (readFailed) TraceF("3DS: the file ends inside the key-frame block: %s", name);
+    int64_t triangles = 0;
+    for (t3DObject& object : target->objects) {
+        DropFacesWithoutVertices(object);
+        triangles += object.numFaces;
+    }
     BuildVertexNormals(target);
     FinishImport();
+    if (triangles == 0) {
+        // Lights and cameras alone: nothing to draw, so the file does not count as a model.
+        TraceF("3DS: the file holds no triangles: %s", name);
+        return outcome.fail(ReadFailure::Unsupported);
+    }
     return outcome;
 }
 
@@ -197,6 +226,7 @@ void Model3DS::RunChunkLoop(tChunkState& parent, Act act) {
 }
 
 void Model3DS::ReadMainChunks(t3DModel* target, tChunkState& parent) {
+    const bool topLevel = &parent == currentChunk.get();
     RunChunkLoop(parent, [&](tChunkState& chunk) {
         switch (chunk.id) {
             case kVersion: {
@@ -229,21 +259,18 @@ void Model3DS::ReadMainChunks(t3DModel* target, tChunkState& parent) {
                 SkipChunkRest(chunk);
                 break;
         }
+        if (topLevel) {
+            // Once the editor block is whole the meshes are complete; the data may
+            // then end in the key-frame block (or between chunks) and lose nothing drawn.
+            if (chunk.id == kEditor && !readFailed) meshesWhole = true;
+            if (chunk.id != kKeyframes && readFailed) meshesWhole = false;
+        }
     });
 }
 
-// The editor block's first sub-chunk (the mesh version) is passed over whole;
-// the block's other sub-chunks go to the main loop.
+// Every sub-chunk of the editor block goes to the main loop; the mesh version
+// chunk, which most exporters write first and some leave out, is passed over there.
 void Model3DS::ReadEditorBlock(t3DModel* target, tChunkState& chunk) {
-    tChunkState& scratch = *scratchChunk;
-    bool fits = ReadChildHeader(scratch, RestOf(chunk));
-    if (!fits) {
-        chunk.consumed += scratch.consumed;
-        SkipChunkRest(chunk);
-        return;
-    }
-    SkipChunkRest(scratch);
-    chunk.consumed += scratch.consumed;
     ReadMainChunks(target, chunk);
 }
 
@@ -265,7 +292,7 @@ void Model3DS::ReadMaterialChunks(t3DModel* target, tChunkState& parent) {
         tMaterialInfo& material = target->materials.back();
         switch (chunk.id) {
             case kMaterialName: ReadName(chunk, material.name); break;
-            case kDiffuseColor: ReadDiffuseColor(material, chunk); break;
+            case kDiffuseColor: ReadColor(material.color, chunk); break;
             case kTextureMap: ReadMaterialChunks(target, chunk); break;
             case kMapFileName: ReadName(chunk, material.fileName); break;
             default: SkipChunkRest(chunk); break;
@@ -309,6 +336,8 @@ void Model3DS::ReadFaceList(t3DObject& object, tChunkState& chunk) {
     ReadFrom(chunk, bytes.data(), static_cast<uint32_t>(bytes.size()));
     object.numFaces = static_cast<int32_t>(fitting);
     object.faces = std::make_unique<tTriangle[]>(fitting);
+    object.faceMaterials = std::make_unique<int32_t[]>(fitting);
+    std::fill_n(object.faceMaterials.get(), fitting, -1);
     for (uint32_t j = 0; j < fitting; ++j) {
         const unsigned char* face = &bytes[j * kFaceSize];
         for (int corner = 0; corner < 3; ++corner) object.faces[j].vertIndex[corner] = LittleEndian16(face + 2 * corner);
@@ -333,34 +362,53 @@ void Model3DS::ReadTexCoordList(t3DObject& object, tChunkState& chunk) {
     }
 }
 
-// The object takes the material that the group names, if it was read before;
-// the group's own face list is not kept.
+// The object takes the material that the group names, if it was read before, and
+// so do the faces the group lists (those the face list read before it holds).
 void Model3DS::ReadMaterialGroup(t3DModel* target, t3DObject& object, tChunkState& chunk) {
     char strMaterial[kModelNameLength];
     chunk.consumed += ReadCString(strMaterial, RestOf(chunk));
+    int32_t matched = -1;
     for (int32_t i = 0; i < target->numMaterials; ++i) {
         const tMaterialInfo& material = target->materials[i];
         if (std::strcmp(strMaterial, material.name) == 0) {
+            matched = i;
             object.materialIndex = i;
             if (material.fileName[0] != '\0') object.hasTexture = true;
             break;
         }
     }
+    uint16_t count = 0;
+    if (matched >= 0 && object.faceMaterials && ReadCount(chunk, &count)) {
+        std::vector<unsigned char> bytes(std::min<uint32_t>(RestOf(chunk), count * 2u) & ~1u);
+        ReadFrom(chunk, bytes.data(), static_cast<uint32_t>(bytes.size()));
+        for (size_t f = 0; !readFailed && f < bytes.size(); f += 2) {
+            const uint16_t face = LittleEndian16(&bytes[f]);
+            if (face < object.numFaces) object.faceMaterials[face] = matched;
+        }
+    }
     SkipChunkRest(chunk);
 }
 
-// The first colour sub-chunk's first three bytes; further sub-chunks (the
-// gamma-corrected colour) are left to the material loop.
-void Model3DS::ReadDiffuseColor(tMaterialInfo& material, tChunkState& chunk) {
-    tChunkState& scratch = *scratchChunk;
-    bool fits = ReadChildHeader(scratch, RestOf(chunk));
-    if (!fits) {
-        chunk.consumed += scratch.consumed;
-        SkipChunkRest(chunk);
-        return;
-    }
-    ReadRestInto(scratch, material.color, sizeof material.color);
-    chunk.consumed += scratch.consumed;
+// The first colour sub-chunk of a colour chunk, as bytes or as floats; the others
+// (the gamma-corrected twin, percentages) are passed over.
+void Model3DS::ReadColor(uint8_t* color, tChunkState& parent) {
+    bool found = false;
+    RunChunkLoop(parent, [&](tChunkState& chunk) {
+        const bool isBytes = chunk.id == kColorBytes || chunk.id == kColorBytesGamma;
+        const bool isFloats = chunk.id == kColorFloat || chunk.id == kColorFloatGamma;
+        if (found || (!isBytes && !isFloats)) {
+            SkipChunkRest(chunk);
+            return;
+        }
+        found = true;
+        if (isBytes) {
+            ReadRestInto(chunk, color, 3);
+            return;
+        }
+        unsigned char bytes[12] = {};
+        ReadRestInto(chunk, bytes, sizeof bytes);
+        for (int i = 0; i < 3; ++i) color[i] = ColorByte(LittleEndianFloat(bytes + 4 * i));
+    });
 }
 
 void Model3DS::BuildVertexNormals(t3DModel* target) {
@@ -381,9 +429,16 @@ void Model3DS::FreeMeshes() {
         object.normals.reset();
         object.verts.reset();
         object.texCoords.reset();
+        object.faceMaterials.reset();
         // Counts follow the arrays, so nothing can index a released array.
         object.numFaces = object.numVerts = object.numTexCoords = 0;
     }
+}
+
+int32_t FaceMaterial(const t3DObject& object, int32_t face) {
+    if (object.faceMaterials && face >= 0 && face < object.numFaces && object.faceMaterials[face] >= 0)
+        return object.faceMaterials[face];
+    return object.materialIndex;
 }
 
 void ClearModel(t3DModel* target) {

@@ -1,5 +1,5 @@
 // Loading a 3DS model with its textures: the import, then one GL texture for
-// every material that names a BMP or JPEG file beside the model file.
+// every material that names a BMP or JPEG file beside the model file that loads.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -10,21 +10,10 @@
 #include "formats/jpeg_reader.h"
 #include "formats/model3ds.h"
 #include "formats/texture_upload.h"
+#include "platform/file_open.h"
 #include "platform/file_lookup.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
-
-TextureImageKind TextureKindForName(const char* name) {
-    size_t length = std::strlen(name);
-    if (length < 4) return TextureImageKind::None;
-    const char* tempstring = name + length - 4;
-    if (std::strcmp(tempstring, ".BMP") == 0) return TextureImageKind::Bitmap;
-    if (std::strcmp(tempstring, ".JPG") == 0 || std::strcmp(tempstring, ".jpg") == 0 ||
-        std::strcmp(tempstring, "JPEG") == 0 || std::strcmp(tempstring, "jpeg") == 0) {
-        return TextureImageKind::Jpeg;
-    }
-    return TextureImageKind::None;
-}
 
 std::string TextureFilePath(const char* modelPath, const char* name) {
     std::string texturePath;
@@ -60,7 +49,7 @@ void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const 
 
     switch (TextureKindForName(name)) {
         case TextureImageKind::Bitmap: {
-            std::FILE* test = std::fopen(openPath.c_str(), "rb");
+            std::FILE* test = OpenFileForReading(openPath.c_str());
             if (test) {
                 std::fclose(test);
                 Trace("File found, loading bitmap");
@@ -95,13 +84,16 @@ void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const 
             height = jpegImage.height;
             break;
         }
+        case TextureImageKind::Targa:
+            TraceF("TGA textures are not supported: %s", name);
+            break;
         case TextureImageKind::None:
             Trace("Unrecognized texture format");
             break;
     }
 
-    // A texture is made for a bitmap that did not load and for a name of no known
-    // kind too: drawing binds it, without an image.
+    // Without a picture no texture is made: drawing shows the material's colour.
+    if (!pixels) return;
     GLuint texture = 0;
     glGenTextures(1, &texture);
     textures[index] = texture;
@@ -110,7 +102,8 @@ void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const 
 
 ReadResult Model3DS::Load(const char* path) {
     ReadResult result = Import(&model, path);
-    for (int32_t i = 0; i < model.numMaterials && i < static_cast<int32_t>(model.materials.size()); ++i) {
+    // A model that failed is not drawn: its textures are not wanted.
+    for (int32_t i = 0; result && i < model.numMaterials && i < static_cast<int32_t>(model.materials.size()); ++i) {
         const tMaterialInfo& material = model.materials[i];
         // The name field is a fixed array; a name that fills it has no NUL of its own.
         std::string fileName(material.fileName, strnlen(material.fileName, sizeof material.fileName));

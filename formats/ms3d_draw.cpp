@@ -1,5 +1,7 @@
 // The GL side of the MS3D model: material textures and immediate-mode drawing.
+#include "formats/bitmap_image.h"
 #include "formats/ms3d_model.h"
+#include "formats/texture_kind.h"
 #include "formats/texture_upload.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
@@ -36,17 +38,45 @@ void MS3DModel::loadTextures(ReadResult* notices) {
 
 void createMaterialTexture(uint32_t* textureName, const char* fileName, ReadResult* notices) {
     if (!textureName || !fileName) return;
-    std::unique_ptr<JpegImage> image = loadJpegImage(fileName, notices);
-    if (!image) return;
+    std::unique_ptr<JpegImage> jpeg;
+    std::unique_ptr<BitmapImage> bitmap;
+    const unsigned char* pixels = nullptr;
+    int width = 0, height = 0;
+    switch (TextureKindForName(fileName)) {
+        case TextureImageKind::Targa:
+            TraceF("TGA textures are not supported: %s", fileName);
+            return;
+        case TextureImageKind::Bitmap:
+            TraceF("Opening texture %s", fileName);
+            bitmap = std::make_unique<BitmapImage>(fileName);
+            if (!bitmap->loaded) {
+                Trace("Failed to load the bitmap");
+                return;
+            }
+            pixels = bitmap->data.get();
+            width = bitmap->width;
+            height = bitmap->height;
+            break;
+        default:  // JPEG, and any other name as the JPEG it most likely is
+            jpeg = loadJpegImage(fileName, notices);
+            if (!jpeg) return;
+            pixels = jpeg->pixels.get();
+            width = jpeg->width;
+            height = jpeg->height;
+            break;
+    }
 
     GLuint name = 0;
     glGenTextures(1, &name);
     *textureName = name;
-    UploadRgbTexture(name, image->pixels.get(), image->width, image->height, GL_LINEAR_MIPMAP_NEAREST);
+    UploadRgbTexture(name, pixels, width, height, GL_LINEAR_MIPMAP_NEAREST);
 }
 
 void MS3DModel::draw() {
-    const GLboolean wasTextured = glIsEnabled(GL_TEXTURE_2D);
+    // The material, the colour tracking and texturing changed here are put back after.
+    glPushAttrib(GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_ENABLE_BIT);
+    // Tracking would put the current colour over the material's ambient and diffuse.
+    glDisable(GL_COLOR_MATERIAL);
     for (int32_t m = 0; m < numMeshes; ++m) {
         const MS3DMesh& mesh = meshes[m];
         // An index past the material list counts as no material.
@@ -57,6 +87,8 @@ void MS3DModel::draw() {
             glMaterialfv(GL_FRONT, GL_SPECULAR, material.specular);
             glMaterialfv(GL_FRONT, GL_EMISSION, material.emissive);
             glMaterialf(GL_FRONT, GL_SHININESS, material.shininess);
+            // Unlit, the faces show the diffuse colour (times the texture).
+            glColor4fv(material.diffuse);
             if (material.texture != 0) {
                 glBindTexture(GL_TEXTURE_2D, material.texture);
                 glEnable(GL_TEXTURE_2D);
@@ -86,8 +118,5 @@ void MS3DModel::draw() {
         }
         glEnd();
     }
-    if (wasTextured)
-        glEnable(GL_TEXTURE_2D);
-    else
-        glDisable(GL_TEXTURE_2D);
+    glPopAttrib();
 }

@@ -4,10 +4,11 @@
 #include "formats/ms3d_model.h"
 
 #include <cstring>
-#include <fstream>
 #include <new>
+#include <vector>
 
 #include "formats/little_endian.h"
+#include "platform/file_open.h"
 
 namespace {
 
@@ -51,7 +52,9 @@ std::string ResolveMS3DTexturePath(const char* storedName, size_t fieldSize, con
     size_t nameLength = 0;
     while (nameLength < fieldSize && storedName[nameLength] != '\0') ++nameLength;
     std::string name(storedName, nameLength);
-    if (nameLength < 2 || name[0] != '.' || name[1] != '\\') return name;
+    // Absolute names (a leading separator, or a drive letter) stand as stored.
+    const bool absolute = nameLength == 0 || name[0] == '\\' || name[0] == '/' || (nameLength >= 2 && name[1] == ':');
+    if (absolute) return name;
 
     // The model's directory: everything before its last separator.
     std::string model = modelPath ? modelPath : "";
@@ -59,7 +62,11 @@ std::string ResolveMS3DTexturePath(const char* storedName, size_t fieldSize, con
     // A model path without a directory is in the current directory, where the
     // name as stored already points.
     if (separator == std::string::npos) return name;
-    std::string path = model.substr(0, separator) + name.substr(1);
+    // ".\name" is the exporter's way of saying "beside the model"; any other relative
+    // name is taken from the model's folder too (modellers move a model with its
+    // textures, never into the folder the saver happens to run in).
+    const bool dotBackslash = nameLength >= 2 && name[0] == '.' && name[1] == '\\';
+    std::string path = model.substr(0, separator) + (dotBackslash ? name.substr(1) : model[separator] + name);
     if (path.size() > kMS3DMaxComposedPath) return std::string();
     return path;
 }
@@ -82,20 +89,9 @@ void MS3DModel::clear() {
 ReadResult MS3DModel::read(const char* fileName) {
     clear();
     ReadResult result;
-    if (!fileName) return result.fail(ReadFailure::CannotOpen);
-    std::ifstream inputFile(fileName, std::ios::binary);
-    if (!inputFile) return result.fail(ReadFailure::CannotOpen);
-    inputFile.seekg(0, std::ios::end);
-    std::streamoff end = inputFile.tellg();
-    inputFile.seekg(0, std::ios::beg);
-    if (end < 0 || !inputFile) return result.fail(ReadFailure::CannotOpen);
-    size_t size = static_cast<size_t>(end);
-    std::unique_ptr<unsigned char[]> image(new (std::nothrow) unsigned char[size ? size : 1]);
-    if (!image) return result.fail(ReadFailure::TooLarge);
-    inputFile.read(reinterpret_cast<char*>(image.get()), static_cast<std::streamsize>(size));
-    if (static_cast<size_t>(inputFile.gcount()) != size) return result.fail(ReadFailure::CannotOpen);
-    inputFile.close();
-    return parse(image.get(), size, fileName);
+    std::vector<uint8_t> image;
+    if (!ReadWholeFile(fileName, image)) return result.fail(ReadFailure::CannotOpen);
+    return parse(image.data(), image.size(), fileName);
 }
 
 ReadResult MS3DModel::parse(const unsigned char* data, size_t size, const char* fileName) {

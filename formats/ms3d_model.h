@@ -1,5 +1,5 @@
 // The MS3D model: a model read from an MS3D binary file (".ms3d"), its material
-// textures made from JPEG files, and its drawing in OpenGL immediate mode.
+// textures made from JPEG and BMP files, and its drawing in OpenGL immediate mode.
 //
 // Reading (read, parse) needs no GL context, so tools can inspect MS3D files;
 // load reads and then makes the material textures, and draw needs the context
@@ -73,7 +73,10 @@ public:
     // Makes one GL texture per material that names a texture file; the picture
     // library's messages are added to notices, when given.
     void loadTextures(ReadResult* notices = nullptr);
-    // Draws every mesh with its material; GL_TEXTURE_2D ends as it was.
+    // Draws every mesh in its material's colours, lit or not: the material's values,
+    // and its diffuse colour as the current colour (colour tracking off meanwhile).
+    // A mesh without a material keeps the previous mesh's. The current colour, the
+    // lighting state and the enables (GL_TEXTURE_2D among them) end as they were.
     void draw();
 
     // Releases everything the model owns (never its GL textures) and leaves it empty.
@@ -92,10 +95,11 @@ public:
 
 // The texture path rule. storedName is the material's name field of up to
 // kMS3DNameFieldSize characters (it need not hold a terminator); modelPath is
-// the model file's path. A name beginning with ".\" is taken relative to the
-// model's directory; every other name is used as it stands. An empty string
-// comes back for an empty name, and for a composed path longer than
-// kMS3DMaxComposedPath characters (which would not name the intended file).
+// the model file's path. A relative name is taken from the model's directory (a
+// leading ".\" standing for that directory); an absolute one (a leading separator
+// or a drive letter) is used as it stands. An empty string comes back for an empty
+// name, and for a composed path longer than kMS3DMaxComposedPath characters (which
+// would not name the intended file).
 std::string ResolveMS3DTexturePath(const char* storedName, size_t fieldSize, const char* modelPath);
 
 // Decodes the JPEG file as RGB. Nothing comes back when the file cannot be
@@ -105,7 +109,9 @@ std::string ResolveMS3DTexturePath(const char* storedName, size_t fieldSize, con
 // The library's messages are added to notices, when given.
 std::unique_ptr<JpegImage> loadJpegImage(const char* fileName, ReadResult* notices = nullptr);
 
-// Makes a mipmapped GL texture from the JPEG file and stores its name in
-// *textureName; leaves *textureName alone when fileName is null or the file
-// gives no picture. The library's messages are added to notices, when given.
+// Makes a mipmapped GL texture from the picture file and stores its name in
+// *textureName: a BMP file by its ending (any letter case), every other name read
+// as JPEG, but a Targa file (".tga") only traced as unsupported. Leaves
+// *textureName alone when fileName is null or the file gives no picture. The JPEG
+// library's messages are added to notices, when given.
 void createMaterialTexture(uint32_t* textureName, const char* fileName, ReadResult* notices = nullptr);

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "formats/bitmap_image.h"
+#include "platform/file_open.h"
 
 bool BitmapImage::LoadBitmapFile(const char* path) {
     loaded = false;

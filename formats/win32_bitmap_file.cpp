@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "formats/bitmap_image.h"
+#include "platform/file_open.h"
+#include "platform/win32_utf8.h"
 
 bool BitmapImage::LoadBitmapFile(const char* path) {
     // The device context of the current GL context; the screen's when there is none.
@@ -39,7 +41,7 @@ bool BitmapImage::LoadBitmapFile(const char* path) {
     BMInfo.bmiHeader.biBitCount = 0;
 
     HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
+        LoadImageW(nullptr, WideFromUtf8(path).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
     if (bitmap && dc && GetDIBits(dc, bitmap, 0, 0, nullptr, &BMInfo, DIB_RGB_COLORS) != 0) {
         LONG w = BMInfo.bmiHeader.biWidth;
         LONG h = std::labs(BMInfo.bmiHeader.biHeight);

@@ -106,6 +106,20 @@ def test_full_output_gives_the_floats_back_exactly(model_file):
         assert abs(length - 1.0) < 1e-6
 
 
+def test_full_output_gives_each_face_its_group_material(model_file):
+    def group(name, *faces):
+        return chunk(0x4130, cstr(name), struct.pack("<%dH" % (len(faces) + 1), len(faces), *faces))
+
+    faces = struct.pack("<13H", 3, 0, 1, 2, 0, 0, 2, 3, 0, 0, 3, 1, 0)
+    # Face 2 in B, face 0 in A, face 1 in none: it takes the last group's A.
+    mesh = chunk(0x4100, chunk(0x4110, struct.pack("<H", 4), floats(0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 1)),
+                 chunk(0x4120, faces, group("B", 2), group("A", 0)))
+    materials = [chunk(0xAFFF, chunk(0xA000, cstr(name))) for name in "AB"]
+    result = run("--full", model_file(chunk(0x4D4D, chunk(0x3D3D, *materials, chunk(0x4000, cstr("Obj"), mesh)))))
+    assert result.returncode == 0, result.stderr
+    assert json.loads(result.stdout)["objects"][0]["faceMaterials"] == [0, 0, 1]
+
+
 def test_names_are_valid_json_whatever_their_bytes(model_file):
     result = run(model_file(sample_file(object_name='quote" back\\ tab\t \xe9')))
     assert result.returncode == 0

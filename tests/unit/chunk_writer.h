@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ChunkWriter {
@@ -103,14 +104,17 @@ inline void SmoothingGroups(ChunkWriter& w, size_t faceCount) {
     w.End();
 }
 
-// An object with one triangle mesh of the given vertices and faces.
+// An object with one triangle mesh of the given vertices and faces, and material
+// groups of (material name, face indices).
 inline void MeshObject(ChunkWriter& w, const std::string& name, const std::vector<float>& xyz,
-                       const std::vector<uint16_t>& abc) {
+                       const std::vector<uint16_t>& abc,
+                       const std::vector<std::pair<std::string, std::vector<uint16_t>>>& groups = {}) {
     w.Begin(0x4000);
     w.Str(name);
     w.Begin(0x4100);
     Vertices(w, xyz);
     BeginFaces(w, abc);
+    for (const auto& group : groups) MaterialGroup(w, group.first, group.second);
     w.End();
     w.End();
     w.End();
@@ -143,11 +147,13 @@ inline void Material(ChunkWriter& w, const std::string& name, uint8_t r, uint8_t
     w.End();
 }
 
-// Opens the primary chunk and the editor block with its mesh version sub-chunk.
-inline void BeginFile(ChunkWriter& w, uint32_t version = 3) {
+// Opens the primary chunk and the editor block, with its mesh version sub-chunk
+// when asked.
+inline void BeginFile(ChunkWriter& w, uint32_t version = 3, bool meshVersion = true) {
     w.Begin(0x4D4D);
     Version(w, version);
     w.Begin(0x3D3D);
+    if (!meshVersion) return;
     w.Begin(0x3D3E);
     w.U32(3);
     w.End();

@@ -1,6 +1,6 @@
 // The 3DS model drawn into a real GL context and read back: textures the right
 // way up, material colours, white without materials, the texturing state left
-// behind, texture 0 beyond the texture table, and an empty model.
+// behind, colours where no texture loaded or fits the table, and an empty model.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -138,6 +138,29 @@ TEST_F(ModelDrawing, UntexturedObjectsTakeTheirMaterialColourOrWhite) {
     white.FreeMeshes();
 }
 
+TEST_F(ModelDrawing, MissingTexturesAndMaterialGroupsShowTheirOwnMaterials) {
+    REQUIRE_GL(gl);
+    ChunkWriter w;
+    chunks::BeginFile(w);
+    chunks::Material(w, "Lost", 10, 20, 30, "GONE.JPG");  // no such file
+    chunks::Material(w, "Red", 200, 0, 0);
+    chunks::Material(w, "Green", 0, 200, 0);
+    QuadObject(w, "Left", {-1, 0, "Lost"}, true);
+    // The right half: the lower right face in Red's group, the upper left one in
+    // none, so it takes the object's material, that of its last group.
+    chunks::MeshObject(w, "Right", {0, -1, 0, 1, -1, 0, 1, 1, 0, 0, 1, 0}, {0, 1, 2, 0, 2, 3},
+                       {{"Red", {0}}, {"Green", {}}});
+    chunks::EndFile(w);
+    Model3DS reader;
+    ASSERT_TRUE(LoadModel(reader, folder, w.bytes));
+    Prepare();
+    reader.Draw();
+    EXPECT_TRUE(Looks(gl.Pixel(16, 32), 10, 20, 30));
+    EXPECT_TRUE(Looks(gl.Pixel(56, 8), 200, 0, 0));
+    EXPECT_TRUE(Looks(gl.Pixel(40, 56), 0, 200, 0));
+    reader.FreeMeshes();
+}
+
 TEST_F(ModelDrawing, TexturedThenUntexturedLeavesTexturingOff) {
     REQUIRE_GL(gl);
     folder.Write("SKIN.BMP", RedOverBlueBmp(8, 8));
@@ -180,11 +203,14 @@ TEST_F(ModelDrawing, CornersWithoutTextureCoordinatesKeepTheCurrentOne) {
     reader.FreeMeshes();
 }
 
-TEST_F(ModelDrawing, MaterialBeyondTheTextureTableBindsTextureZero) {
+TEST_F(ModelDrawing, MaterialBeyondTheTextureTableShowsItsColour) {
     REQUIRE_GL(gl);
     Model3DS reader;
     reader.model.numMaterials = 150;
     reader.model.materials.resize(150);
+    reader.model.materials[120].color[0] = 60;
+    reader.model.materials[120].color[1] = 90;
+    reader.model.materials[120].color[2] = 120;
     t3DObject object;
     object.numVerts = 3;
     object.numFaces = 1;
@@ -200,10 +226,8 @@ TEST_F(ModelDrawing, MaterialBeyondTheTextureTableBindsTextureZero) {
     glBindTexture(GL_TEXTURE_2D, other);
     Prepare();
     reader.Draw();
-    GLint bound = -1;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(0, bound);
-    EXPECT_TRUE(Looks(gl.Pixel(10, 10), 255, 255, 255));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(Looks(gl.Pixel(10, 10), 60, 90, 120));
     glDeleteTextures(1, &other);
 }
 
@@ -214,7 +238,7 @@ TEST_F(ModelDrawing, ModelWithoutObjectsDrawsNothingAndChangesNoState) {
     chunks::Material(w, "Paint", 10, 20, 30);
     chunks::EndFile(w);
     Model3DS reader;
-    ASSERT_TRUE(LoadModel(reader, folder, w.bytes));
+    ASSERT_FALSE(LoadModel(reader, folder, w.bytes));  // no triangles: not a model to draw
     ASSERT_EQ(0, reader.model.numObjects);
     Prepare();
     glEnable(GL_TEXTURE_2D);

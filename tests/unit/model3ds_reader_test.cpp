@@ -1,6 +1,7 @@
 // The 3DS reader on well-formed files built by the chunk writer: every chunk
 // handler, the sub-chunks that handlers leave to the enclosing loop, material
-// assignment, versions and the messages of a file that is not a 3DS file.
+// assignment, files without triangles, versions and the messages of a file that
+// is not a 3DS file.
 #include <gtest/gtest.h>
 
 #include "tests/unit/chunk_writer.h"
@@ -71,12 +72,12 @@ TEST(Model3DSReader, DiffuseColourIsTheFirstColourSubChunk) {
     BeginFile(w);
     w.Begin(0xAFFF);
     w.Begin(0xA020);
-    w.Begin(0x0011);
-    w.U8(10);
-    w.U8(20);
-    w.U8(30);
+    w.Begin(0x0013);  // floats, clamped to 0..1
+    w.F32(0.6f);
+    w.F32(1.5f);
+    w.F32(-0.2f);
     w.End();
-    w.Begin(0x0012);  // gamma-corrected colour, met by the material loop and skipped
+    w.Begin(0x0011);  // bytes, passed over
     w.U8(40);
     w.U8(50);
     w.U8(60);
@@ -86,22 +87,25 @@ TEST(Model3DSReader, DiffuseColourIsTheFirstColourSubChunk) {
     w.Str("After");
     w.End();
     w.End();
+    MeshObject(w, "Tri", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2});
     EndFile(w);
 
     Model3DS reader;
     ASSERT_TRUE(ImportBytes(reader, w.bytes));
     ASSERT_EQ(reader.model.numMaterials, 1);
     const tMaterialInfo& material = reader.model.materials[0];
-    EXPECT_EQ(material.color[0], 10);
-    EXPECT_EQ(material.color[1], 20);
-    EXPECT_EQ(material.color[2], 30);
+    EXPECT_EQ(material.color[0], 153);
+    EXPECT_EQ(material.color[1], 255);
+    EXPECT_EQ(material.color[2], 0);
     EXPECT_STREQ(material.name, "After");
 }
 
-// One object with material groups naming the given materials, in order.
-std::vector<uint8_t> ObjectWithGroups(const std::vector<std::string>& groups, bool materialsFirst = true) {
+// One object with material groups naming the given materials, in order. Without
+// the mesh version chunk the editor block's first chunk is the first material.
+std::vector<uint8_t> ObjectWithGroups(const std::vector<std::string>& groups, bool materialsFirst = true,
+                                      bool meshVersion = true) {
     ChunkWriter w;
-    BeginFile(w);
+    BeginFile(w, 3, meshVersion);
     if (materialsFirst) {
         Material(w, "Bare", 1, 2, 3);
         Material(w, "Textured", 4, 5, 6, "WALL.BMP");
@@ -135,11 +139,13 @@ TEST(Model3DSReader, MaterialGroupsAssignTheLastMatchAndKeepTexturing) {
         {{}, 0, false},
     };
     for (const Case& c : cases) {
-        Model3DS reader;
-        ASSERT_TRUE(ImportBytes(reader, ObjectWithGroups(c.groups)));
-        const t3DObject& o = reader.model.objects[0];
-        EXPECT_EQ(o.materialIndex, c.materialIndex) << c.groups.size();
-        EXPECT_EQ(o.hasTexture, c.hasTexture) << c.groups.size();
+        for (bool meshVersion : {true, false}) {
+            Model3DS reader;
+            ASSERT_TRUE(ImportBytes(reader, ObjectWithGroups(c.groups, true, meshVersion)));
+            const t3DObject& o = reader.model.objects[0];
+            EXPECT_EQ(o.materialIndex, c.materialIndex) << c.groups.size() << meshVersion;
+            EXPECT_EQ(o.hasTexture, c.hasTexture) << c.groups.size() << meshVersion;
+        }
     }
     // A group is matched only against the materials read before it.
     Model3DS reader;
@@ -175,6 +181,22 @@ TEST(Model3DSReader, NamedObjectWithoutMeshIsEmpty) {
     EXPECT_EQ(camera.materialIndex, 0);
     EXPECT_FALSE(camera.hasTexture);
     EXPECT_EQ(reader.model.objects[1].numFaces, 1);
+}
+
+TEST(Model3DSReader, FileWithoutTrianglesDoesNotLoad) {
+    ChunkWriter w;
+    BeginFile(w);
+    w.Begin(0x4000);
+    w.Str("Light01");
+    w.Begin(0x4600);
+    w.Fill(12, 0);
+    w.End();
+    w.End();
+    MeshObject(w, "Points", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {});
+    EndFile(w);
+    Model3DS reader;
+    EXPECT_EQ(ReadFailure::Unsupported, ImportFailure(reader, w.bytes));
+    EXPECT_EQ(reader.model.numObjects, 2);  // kept for inspection
 }
 
 TEST(Model3DSReader, VersionsAboveThreeWarnAndLoadAnyway) {

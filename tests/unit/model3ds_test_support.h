@@ -56,6 +56,12 @@ inline bool ImportBytes(Model3DS& reader, const std::vector<uint8_t>& bytes, siz
 inline bool ImportBytes(Model3DS& reader, const std::vector<uint8_t>& bytes) {
     return ImportBytes(reader, bytes, bytes.size());
 }
+// The import's failure (None when it loaded), its notices kept.
+inline ReadFailure ImportFailure(Model3DS& reader, const std::vector<uint8_t>& bytes) {
+    const ReadResult result = reader.ImportMemory(&reader.model, bytes.data(), bytes.size(), "test.3ds");
+    ReaderMessages::Keep(result);
+    return result.failure;
+}
 
 // A file in the temporary folder that is removed again with the object.
 class TempFile {

@@ -1,8 +1,10 @@
 // The MS3D model drawn in a real GL context and read back: textures mapped
-// upright, untextured materials, the material state of meshes without a
-// material, indices that name nothing, and the GL_TEXTURE_2D state.
+// upright, BMP and Targa files, material colours, untextured materials, the
+// material state of meshes without a material, indices that name nothing, and the
+// GL state left behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -47,9 +49,10 @@ struct TestTexture {
     std::string storedName;
 };
 
-TestTexture WriteTexture(const std::string& file) {
+TestTexture WriteTexture(const std::string& file,
+                         const std::vector<uint8_t>& bytes = EncodeTestJpeg(16, 16, 3, RedOverBluePixels(16, 16))) {
     TestTexture texture;
-    texture.path = WriteTestFile(file, EncodeTestJpeg(16, 16, 3, RedOverBluePixels(16, 16)));
+    texture.path = WriteTestFile(file, bytes);
 #if defined(_WIN32)
     texture.storedName = ".\\velmora_ms3d_" + file;
 #else
@@ -141,6 +144,63 @@ TEST(MS3DDraw, MaterialsWithoutAUsableTextureDrawUntextured) {
     }
     std::remove(texture.path.c_str());
     std::remove(notJpeg.c_str());
+}
+
+TEST(MS3DDraw, BitmapTexturesShowAndTargaOnesLeaveTheMaterialColour) {
+    GlTestContext gl(kSize, kSize);
+    REQUIRE_GL(gl);
+    MS3DMessages messages;
+    const std::vector<uint8_t> bmp = MakeTrueColorBmp(8, 8, 24, false, [](int x, int y) { return RedOverBlue(x, y, 8); });
+    const TestTexture bitmap = WriteTexture("skin.Bmp", bmp), targa = WriteTexture("skin.tga", bmp);
+    MS3DWriter w;
+    w.groups.push_back({w.AddSquare(-1, -1, 0, 1), 0});
+    w.groups.push_back({w.AddSquare(0, -1, 1, 1), 1});
+    w.materials.push_back(MS3DWriter::Plain(1, 1, 1, bitmap.storedName));
+    w.materials.push_back(MS3DWriter::Plain(0, 1, 0, targa.storedName));
+    MS3DModel model;
+    ASSERT_TRUE(LoadModel(model, w, "bitmap.ms3d"));
+    EXPECT_EQ(model.materials[1].texture, 0u);
+    const std::vector<std::string>& traces = messages.traces();
+    EXPECT_NE(std::find(traces.begin(), traces.end(), "TGA textures are not supported: " + targa.path), traces.end());
+    Prepare();
+    model.draw();
+    EXPECT_TRUE(Looks(gl.Pixel(16, 56), 255, 0, 0));
+    EXPECT_TRUE(Looks(gl.Pixel(16, 8), 0, 0, 255));
+    EXPECT_TRUE(Looks(gl.Pixel(48, 32), 0, 255, 0));  // the Targa material's own green
+    std::remove(bitmap.path.c_str());
+    std::remove(targa.path.c_str());
+}
+
+TEST(MS3DDraw, MeshesShowTheirMaterialsColoursLitOrNotWhateverTheColourTracking) {
+    GlTestContext gl(kSize, kSize);
+    REQUIRE_GL(gl);
+    MS3DWriter w;
+    w.groups.push_back({w.AddSquare(-1, -1, 1, 1), 0});
+    w.materials.push_back({{0.2f, 0, 0, 1}, {0.6f, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, 0.0f, ""});
+    MS3DModel model;
+    std::vector<uint8_t> bytes = w.Bytes();
+    ASSERT_TRUE(model.parse(bytes.data(), bytes.size(), "x.ms3d"));
+    for (bool lit : {false, true}) {
+        SCOPED_TRACE(lit ? "lit" : "unlit");
+        // White current colour, colour tracking, white ambient light and a white light
+        // straight on: lit, the material's ambient 0.2 and diffuse 0.6 add up to 0.8.
+        Prepare();
+        glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+        glEnable(GL_COLOR_MATERIAL);
+        const GLfloat white[4] = {1, 1, 1, 1}, front[4] = {0, 0, 1, 0};
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, white);
+        glLightfv(GL_LIGHT0, GL_POSITION, front);
+        glEnable(GL_LIGHT0);
+        if (lit) glEnable(GL_LIGHTING);
+        model.draw();
+        glDisable(GL_LIGHTING);
+        EXPECT_TRUE(Looks(gl.Pixel(32, 32), lit ? 204 : 153, 0, 0));
+        EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+        GLfloat colour[4] = {};
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_EQ(colour[1], 1.0f) << "the current colour is put back";
+        glDisable(GL_COLOR_MATERIAL);
+    }
 }
 
 TEST(MS3DDraw, AMeshWithoutMaterialKeepsThePreviousMaterialUntextured) {

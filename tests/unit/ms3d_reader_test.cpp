@@ -263,13 +263,14 @@ TEST(MS3DTexturePath, DotBackslashNamesAreTakenFromTheModelsDirectory) {
     // The last separator of either kind ends the directory.
     EXPECT_EQ(resolve(".\\wood.jpg", "/home/u/models/a.ms3d"), "/home/u/models\\wood.jpg");
     EXPECT_EQ(resolve(".\\wood.jpg", "C:\\x/y\\a.ms3d"), "C:\\x/y\\wood.jpg");
-    // Every other name stands as stored.
-    EXPECT_EQ(resolve("./wood.jpg", "D:\\m\\a.ms3d"), "./wood.jpg");
-    EXPECT_EQ(resolve("wood.jpg", "D:\\m\\a.ms3d"), "wood.jpg");
+    // Other relative names come from the model's directory too, not the current one.
+    EXPECT_EQ(resolve("wood.jpg", "D:\\m\\a.ms3d"), "D:\\m\\wood.jpg");
+    EXPECT_EQ(resolve("tex\\wood.jpg", "/home/u/a.ms3d"), "/home/u/tex\\wood.jpg");
+    EXPECT_EQ(resolve("..\\wood.jpg", "D:\\m\\a.ms3d"), "D:\\m\\..\\wood.jpg");
+    // Absolute names stand as stored.
     EXPECT_EQ(resolve("C:\\tex\\wood.jpg", "D:\\m\\a.ms3d"), "C:\\tex\\wood.jpg");
     EXPECT_EQ(resolve("/tex/wood.jpg", "D:\\m\\a.ms3d"), "/tex/wood.jpg");
-    EXPECT_EQ(resolve("..\\wood.jpg", "D:\\m\\a.ms3d"), "..\\wood.jpg");
-    EXPECT_EQ(resolve(".", "D:\\m\\a.ms3d"), ".");
+    EXPECT_EQ(resolve("\\tex\\wood.jpg", "D:\\m\\a.ms3d"), "\\tex\\wood.jpg");
     EXPECT_EQ(resolve("", "D:\\m\\a.ms3d"), "");
     // A model without a directory is in the current directory, as the name is.
     EXPECT_EQ(resolve(".\\wood.jpg", "a.ms3d"), ".\\wood.jpg");
@@ -280,7 +281,7 @@ TEST(MS3DTexturePath, UnterminatedNamesAndLongPathsStayInBounds) {
     // must not become part of the name.
     std::string field(kMS3DNameFieldSize, 'n');
     std::string withNeighbour = field + "NEIGHBOUR";
-    EXPECT_EQ(ResolveMS3DTexturePath(withNeighbour.c_str(), kMS3DNameFieldSize, "D:\\m\\a.ms3d"), field);
+    EXPECT_EQ(ResolveMS3DTexturePath(withNeighbour.c_str(), kMS3DNameFieldSize, "D:\\m\\a.ms3d"), "D:\\m\\" + field);
 
     // Composed paths up to the limit are kept; longer ones give no texture.
     std::string name = ".\\" + std::string(100, 'x');
@@ -294,8 +295,9 @@ TEST(MS3DTexturePath, UnterminatedNamesAndLongPathsStayInBounds) {
     w.materials.push_back(MS3DWriter::Plain(1, 1, 1, field));
     w.materials.push_back(MS3DWriter::Plain(1, 1, 1, name));
     MS3DModel model;
-    ASSERT_TRUE(Parse(model, w.Bytes(), (std::string(300, 'p') + "\\a.ms3d").c_str()));
+    ASSERT_TRUE(Parse(model, w.Bytes(), "a.ms3d"));
     EXPECT_EQ(std::string(model.materials[0].textureFilename.get()), field);
+    ASSERT_TRUE(Parse(model, w.Bytes(), (std::string(300, 'p') + "\\a.ms3d").c_str()));
     EXPECT_STREQ(model.materials[1].textureFilename.get(), "");
 }
 

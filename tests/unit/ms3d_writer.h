@@ -67,8 +67,9 @@ public:
         return {t, static_cast<uint16_t>(t + 1)};
     }
 
+    // A material that shows r, g, b lit (its emission) and unlit (its diffuse colour).
     static Material Plain(float r, float g, float b, const std::string& texture = std::string()) {
-        return {{0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {r, g, b, 1}, 0.0f, texture};
+        return {{0, 0, 0, 1}, {r, g, b, 1}, {0, 0, 0, 1}, {r, g, b, 1}, 0.0f, texture};
     }
 
     std::vector<uint8_t> Bytes() const {

@@ -68,6 +68,8 @@ void AppendObject(std::string& out, const t3DObject& object, bool full) {
         });
         AppendArray(out, "normals", object.numVerts, object.normals != nullptr,
                     [&](int32_t i) { vector3(object.normals[i]); });
+        AppendArray(out, "faceMaterials", object.numFaces, object.faces != nullptr,
+                    [&](int32_t i) { out += std::to_string(FaceMaterial(object, i)); });
     }
     out += '}';
 }

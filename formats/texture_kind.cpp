@@ -1,0 +1,27 @@
+#include "formats/texture_kind.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+// Whether name ends in ending (lower case), compared without letter case.
+bool EndsWith(const char* name, size_t length, const char* ending) {
+    const size_t endingLength = std::strlen(ending);
+    if (length < endingLength) return false;
+    const char* tail = name + length - endingLength;
+    for (size_t i = 0; i < endingLength; ++i) {
+        if (std::tolower(static_cast<unsigned char>(tail[i])) != ending[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+TextureImageKind TextureKindForName(const char* name) {
+    const size_t length = std::strlen(name);
+    if (EndsWith(name, length, ".bmp")) return TextureImageKind::Bitmap;
+    if (EndsWith(name, length, ".jpg") || EndsWith(name, length, ".jpeg")) return TextureImageKind::Jpeg;
+    if (EndsWith(name, length, ".tga")) return TextureImageKind::Targa;
+    return TextureImageKind::None;
+}
