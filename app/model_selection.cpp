@@ -1,9 +1,13 @@
-// Which model kind the settings' model path names, and loading it: a name ending in
-// ".ms3d"/".MS3D" is an MS3D model, one ending in ".3ds"/".3DS" a 3DS model. Whatever
-// does not load leaves the scene drawing the coloured cube.
+// Which model kind a path names, and loading it: a name ending in ".ms3d" is an MS3D
+// model, one ending in ".3ds" a 3DS model, in any letter case. The user's own model
+// comes first; when it cannot be used the built-in lodge is loaded, and whatever does
+// not load leaves the scene drawing the coloured cube.
+#include <cctype>
 #include <cstring>
+#include <memory>
+#include <utility>
 
-#include "app/reader_notices.h"
+#include "app/model_fit.h"
 #include "app/scene.h"
 #include "app/settings.h"
 #include "formats/model3ds.h"
@@ -11,32 +15,52 @@
 #include "platform/gl.h"
 #include "platform/trace.h"
 
-ModelKind Scene::DetectModelType() {
-    const char* path = settings.modelPath;
-    const size_t n = strnlen(path, sizeof settings.modelPath);
-    // The four-letter test comes first: "x.ms3d" never reaches the three-letter one.
+namespace {
+
+// ASCII letters compared without case; `lower` is all lower case.
+bool EqualIgnoringCase(const char* text, const char* lower) {
+    for (; *lower; ++text, ++lower)
+        if (std::tolower(static_cast<unsigned char>(*text)) != *lower) return false;
+    return *text == '\0';
+}
+
+// The kind an extension names, letter case aside, and the trace that tells it: the
+// four-letter test comes first, so "x.ms3d" never reaches the three-letter one.
+ModelKind KindOfPath(const char* path, size_t n, const char** trace) {
     if (n >= 5 && path[n - 5] == '.') {
-        const char* ext = path + n - 4;
-        if (std::strncmp(ext, "ms3d", 4) == 0 || std::strncmp(ext, "MS3D", 4) == 0) {
-            Trace("Detected MS3D file type");
-            modelType = ModelKind::MS3D;
-            return modelType;
+        if (EqualIgnoringCase(path + n - 4, "ms3d")) {
+            *trace = "Detected MS3D file type";
+            return ModelKind::MS3D;
         }
-        Trace("Failed to match the extension to a type");
+        *trace = "Failed to match the extension to a type";
         return ModelKind::None;
     }
     if (n >= 4 && path[n - 4] == '.') {
-        const char* ext = path + n - 3;
-        if (std::strncmp(ext, "3ds", 3) == 0 || std::strncmp(ext, "3DS", 3) == 0) {
-            Trace("Detected 3DS file type");
-            modelType = ModelKind::ThreeDS;
-            return modelType;
+        if (EqualIgnoringCase(path + n - 3, "3ds")) {
+            *trace = "Detected 3DS file type";
+            return ModelKind::ThreeDS;
         }
-        Trace("Failed to match the extension to a type");
+        *trace = "Failed to match the extension to a type";
         return ModelKind::None;
     }
-    Trace("Extension is invalid");
+    *trace = "Extension is invalid";
     return ModelKind::None;
+}
+
+}  // namespace
+
+ModelKind ModelKindOfPath(const std::string& path) {
+    const char* trace = nullptr;
+    return KindOfPath(path.c_str(), path.size(), &trace);
+}
+
+ModelKind Scene::DetectModelType() {
+    const char* path = settings.modelPath;
+    const char* trace = nullptr;
+    const ModelKind kind = KindOfPath(path, strnlen(path, sizeof settings.modelPath), &trace);
+    Trace(trace);
+    if (kind != ModelKind::None) modelType = kind;
+    return kind;
 }
 
 void Scene::CreateModelObject() {
@@ -48,30 +72,80 @@ void Scene::CreateModelObject() {
     }
 }
 
-bool Scene::LoadModel() {
+bool Scene::LoadModel(ReadResult* notices, bool builtInReady) {
+    if (!settings.modelFile.empty() && LoadChosenModel(notices)) return true;
+    if (!builtInReady) return false;
     TraceF("Attempting to load %s", settings.modelPath);
     if (modelType == ModelKind::MS3D) {
-        const ReadResult result = ms3dModel->load(settings.modelPath);
-        ShowReaderNotices(result);
+        ReadResult result = ms3dModel->load(settings.modelPath);
         if (result) {
             Trace("Loaded the model");
             modelLoaded = true;
         } else {
             Trace("Failed to load the model!");
         }
+        if (notices) notices->adopt(std::move(result));
     } else if (modelType == ModelKind::ThreeDS) {
         // Texturing stays on for the rest of the run.
         glEnable(GL_TEXTURE_2D);
-        const ReadResult result = model3ds->Load(settings.modelPath);
-        ShowReaderNotices(result);
+        ReadResult result = model3ds->Load(settings.modelPath);
         if (result) {
             Trace("Loaded the model");
             modelLoaded = true;
         }
+        if (notices) notices->adopt(std::move(result));
     } else {
         Trace("Unrecognized model type.");
     }
     return modelLoaded;
+}
+
+bool Scene::LoadChosenModel(ReadResult* notices) {
+    const char* path = settings.modelFile.c_str();
+    TraceF("Attempting to load the chosen model %s", path);
+    std::unique_ptr<MS3DModel> ms3d;
+    std::unique_ptr<Model3DS> threeDS;
+    ReadResult result;
+    ModelBounds bounds = {};
+    bool bounded = false;
+    int64_t triangles = 0;
+    const ModelKind kind = ModelKindOfPath(settings.modelFile);
+    if (kind == ModelKind::MS3D) {
+        ms3d = std::make_unique<MS3DModel>();
+        result = ms3d->load(path);
+        triangles = TriangleCount(*ms3d);
+        bounded = BoundsOf(*ms3d, &bounds);
+    } else if (kind == ModelKind::ThreeDS) {
+        glEnable(GL_TEXTURE_2D);
+        threeDS = std::make_unique<Model3DS>();
+        result = threeDS->Load(path);
+        triangles = TriangleCount(threeDS->model);
+        bounded = BoundsOf(threeDS->model, &bounds);
+    } else {
+        result.fail(ReadFailure::NotThisFormat);
+    }
+    const ReadFailure failure = result.failure;
+    if (notices) notices->adopt(std::move(result));
+    if (failure != ReadFailure::None || triangles == 0 || !bounded) {
+        TraceF("The chosen model cannot be used (%s): the built-in lodge is drawn",
+               failure != ReadFailure::None ? ReadFailureText(failure) : "no triangles");
+        if (threeDS) {
+            threeDS->ReleaseDisplayList();
+            threeDS->FreeMeshes();
+        }
+        return false;
+    }
+    // The chosen model takes the place of the lodge's object, which holds nothing yet.
+    delete ms3dModel;
+    delete model3ds;
+    ms3dModel = ms3d.release();
+    model3ds = threeDS.release();
+    modelType = kind;
+    fit = FitToLodge(bounds);
+    fitted = true;
+    modelLoaded = true;
+    Trace("Loaded the chosen model");
+    return true;
 }
 
 void Scene::DrawModel() {

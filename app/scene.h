@@ -3,8 +3,12 @@
 #pragma once
 #include <cstdint>
 
+#include <string>
+
+#include "app/model_fit.h"
 #include "app/scene_lens.h"
 
+struct ReadResult;
 class Model3DS;
 class MS3DModel;
 struct SaverSettings;
@@ -39,9 +43,11 @@ public:
     void Render();
     // Draws at the given pose, leaving the current one as it was.
     void RenderAtPose(float x, float y, float z, float ax, float ay, float az);
-    // Loads the model file of the settings; true when it loaded. The reader's messages
-    // are shown as boxes.
-    bool LoadModel();
+    // Loads the user's model file of the settings, fitted to the lodge's size, or when
+    // there is none or it cannot be used the built-in lodge (when builtInReady: it was
+    // unpacked whole); true when a model loaded. The readers' notices are added to
+    // notices, when given.
+    bool LoadModel(ReadResult* notices = nullptr, bool builtInReady = true);
     // The model kind the settings' model path names by its extension; sets modelType
     // for a recognised one.
     ModelKind DetectModelType();
@@ -64,12 +70,18 @@ public:
     MS3DModel* ms3dModel;   // owned; lives until the process ends
     Model3DS* model3ds;     // owned; lives until the process ends
     HalfExtent driftBounds; // the model's centre bounces inside +-x and +-y
+    bool fitted = false;    // the user's model: drawn through `fit`
+    ModelFit fit;
 
 private:
     const SaverSettings& settings;
     void CreateModelObject();
+    bool LoadChosenModel(ReadResult* notices);
     void DrawModel();
 };
+
+// The model kind a file's extension names, in any letter case.
+ModelKind ModelKindOfPath(const std::string& path);
 
 // low + rand() % (high - low + 1), from the runtime's generator seeded at start-up.
 int RandomInt(int low, int high);

@@ -34,6 +34,10 @@ void Scene::Render() {
     const float scale = static_cast<float>(settings.scale) * 0.01f;
     glScalef(scale, scale, scale);
     // The corners carry the scale once more: the cube's half edge is scale² / 100.
+    if (modelLoaded && fitted) {
+        glScalef(fit.scale, fit.scale, fit.scale);
+        glTranslatef(-fit.centre[0], -fit.centre[1], -fit.centre[2]);
+    }
     if (modelLoaded) DrawModel();
     else DrawFallbackCube(static_cast<float>(settings.scale));
     glPopMatrix();

@@ -26,6 +26,9 @@ void SetUpSceneView(int left, int top, int width, int height) {
 void SetUpLighting() {
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
+    // The model is drawn through glScalef (the scale setting, and a user's model's fit
+    // to the lodge's size), which scales the normals too: lighting needs them unit long.
+    glEnable(GL_NORMALIZE);
     const GLfloat ambient[] = {0.25f, 0.25f, 0.25f, 0.0f};
     const GLfloat diffuse[] = {1.0f, 1.0f, 1.0f, 0.0f};
     const GLfloat specular[] = {1.0f, 1.0f, 1.0f, 0.0f};

@@ -80,6 +80,7 @@ void SetDefaults() {
     Trace("Setting default values");
     std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "none");
     for (const SettingDescription& setting : kSettingDescriptions) Settings.*setting.field = setting.defaultValue;
+    Settings.modelFile.clear();
 }
 
 void ReadFromRegistry() {
@@ -91,6 +92,7 @@ void ReadFromRegistry() {
             uint32_t stored;
             if (ReadUserValue(key, setting.name, &stored)) Settings.*setting.field = static_cast<int32_t>(stored);
         }
+        ReadUserText(key, kModelFileValue, &Settings.modelFile);
         CloseUserKey(key);
     }
     // Also without the key (a fresh install), so the default limit applies.
@@ -115,6 +117,9 @@ bool WriteToRegistry() {
     for (const SettingDescription& setting : kSettingDescriptions) {
         if (!WriteUserValue(key, setting.name, static_cast<uint32_t>(Settings.*setting.field))) everyValue = false;
     }
+    const bool modelFileSaved = Settings.modelFile.empty() ? DeleteUserValue(key, kModelFileValue)
+                                                           : WriteUserText(key, kModelFileValue, Settings.modelFile);
+    if (!modelFileSaved) everyValue = false;
     CloseUserKey(key);
     return everyValue;
 }

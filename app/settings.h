@@ -3,6 +3,7 @@
 // start.
 #pragma once
 #include <cstdint>
+#include <string>
 
 constexpr int kModelPathSize = 260;
 
@@ -24,7 +25,13 @@ struct SaverSettings {
     int32_t scale;     // percent
     int32_t blur;      // motion blur: any nonzero value is on
     int32_t lighting;  // lighting: any nonzero value is on
+    // The user's own model ("ModelFile", text): a 3DS or MS3D file's full path as
+    // UTF-8; empty for the built-in lodge.
+    std::string modelFile;
 };
+
+// The name of the stored value that holds the user's own model.
+constexpr const char* kModelFileValue = "ModelFile";
 
 extern SaverSettings Settings;
 
@@ -54,12 +61,12 @@ extern const SettingDescription kSettingDescriptions[kSettingCount];
 // and the host's frame-rate limit. Run at process start and at every saver start.
 void LoadSettings();
 
-// Every field to its default; the model path to "none".
+// Every field to its default; the model path to "none"; no model file of the user's.
 void SetDefaults();
 // Rebuilds the model path, overlays the fields with the stored values that exist,
 // then has the host read its frame-rate limit.
 void ReadFromRegistry();
-// Writes the thirteen values; false when the key can be neither opened nor created or
+// Writes the thirteen values and the user's model file (removed when there is none); false when the key can be neither opened nor created or
 // any value was refused (the others are still written).
 bool WriteToRegistry();
 

@@ -1,17 +1,24 @@
 // The configuration dialog: eleven trackbars and two check boxes over the settings
-// record, OK to store, Cancel to leave, Default to show the defaults, "?" for About.
+// record, the user's own model, OK to store, Cancel to leave, Default to show the
+// defaults, "?" for About.
 #include "app/win32_configure_dialog.h"
 
 #include <commctrl.h>
 
+#include <commdlg.h>
+
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "app/model_summary.h"
 #include "app/settings.h"
 #include "app/win32_dialog_layout.h"
 #include "host/host_state.h"
 #include "host/win32_host.h"
 #include "platform/trace.h"
+#include "platform/win32_utf8.h"
 
 namespace {
 
@@ -21,6 +28,35 @@ constexpr int kDefaultButton = IDC_DEFAULT;
 constexpr int kHelpButton = IDC_ABOUT;
 constexpr int kXRotationSpeedTrackbar = IDC_XROTS;
 constexpr int kCaptionLabelId = IDC_CAPTION;  // every caption label; never addressed otherwise
+
+// The model file the dialog shows; stored by OK only. Empty: the built-in lodge.
+std::string shownModelFile;
+
+// The model row: the file's name (or the lodge) and what reading it found.
+void ShowModelFile(HWND dialog, const std::string& path) {
+    shownModelFile = path;
+    if (path.empty()) {
+        SetDlgItemTextW(dialog, IDC_MODEL_NAME, L"Built-in lodge");
+        SetDlgItemTextW(dialog, IDC_MODEL_SUMMARY, L"");
+        return;
+    }
+    SetDlgItemTextW(dialog, IDC_MODEL_NAME, WideFromUtf8(FileNamePart(path)).c_str());
+    SetDlgItemTextW(dialog, IDC_MODEL_SUMMARY, WideFromUtf8(SummarizeModelFile(path).text).c_str());
+}
+
+// The system's Open dialog, owned by this one; the chosen path as UTF-8, or empty.
+std::string BrowseForModel(HWND dialog) {
+    std::vector<wchar_t> file(32768, L'\0');
+    OPENFILENAMEW open = {};
+    open.lStructSize = sizeof open;
+    open.hwndOwner = dialog;
+    open.lpstrFilter = L"3D models (*.3ds;*.ms3d)\0*.3ds;*.ms3d\0";
+    open.lpstrFile = file.data();
+    open.nMaxFile = static_cast<DWORD>(file.size());
+    open.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&open)) return std::string();
+    return Utf8FromWide(file.data());
+}
 
 void SetLabelNumber(HWND dialog, int trackbarId, int value) {
     char text[16];
@@ -75,6 +111,16 @@ void OnCommand(HWND dialog, int id) {
             SetDefaults();
             setDialogValues(dialog);
             break;
+        case IDC_MODEL_BROWSE: {
+            Trace("User hit the model BROWSE button");
+            const std::string chosen = BrowseForModel(dialog);
+            if (!chosen.empty()) ShowModelFile(dialog, chosen);
+            break;
+        }
+        case IDC_MODEL_BUILTIN:
+            Trace("User hit the model BUILT-IN button");
+            ShowModelFile(dialog, std::string());
+            break;
         case kHelpButton:
             Trace("User hit the HELP button");
             // Owned by the dialog, which stays disabled while the About box is open.
@@ -103,6 +149,7 @@ bool setDialogValues(HWND dialog) {
         SendDlgItemMessageA(dialog, id, TBM_SETPAGESIZE, 0, 5);
         SetLabelNumber(dialog, id, value);
     }
+    ShowModelFile(dialog, Settings.modelFile);
     return true;
 }
 
@@ -114,6 +161,7 @@ void readDialogValues(HWND dialog) {
             Settings.*setting.field =
                 static_cast<int32_t>(SendDlgItemMessageA(dialog, setting.controlId, TBM_GETPOS, 0, 0));
     }
+    Settings.modelFile = shownModelFile;
 }
 
 bool updateTrackbarLabel(HWND dialog, HWND control) {

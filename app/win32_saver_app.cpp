@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/frame.h"
+#include "app/reader_notices.h"
 #include "app/saver_state.h"
 #include "app/scene_view.h"
 #include "app/settings.h"
@@ -65,13 +66,19 @@ bool initSaver(HWND window) {
     if (Settings.lighting) SetUpLighting();
 
     // Unpacked and read from one folder. Whatever lies there that this start did not
-    // write whole (a stale or planted copy) is not loaded: the cube is drawn instead.
+    // write whole (a stale or planted copy) is not loaded: the cube is drawn instead
+    // (of the user's own model too, when it cannot be used).
     char folder[kModelPathSize];
-    if (!UnpackDefaultModel(DefaultModelFolder(folder, sizeof folder))) {
+    const bool unpacked = UnpackDefaultModel(DefaultModelFolder(folder, sizeof folder));
+    if (!unpacked) {
         Trace("initSaver: the default model was not unpacked");
-        return false;
+        if (Settings.modelFile.empty()) return false;
     }
-    return SaverState.scene->LoadModel();
+    ReadResult notices;
+    const bool loaded = SaverState.scene->LoadModel(&notices, unpacked);
+    // A box would wait for OK on an idle desktop: only the windowed run shows them.
+    ReportReaderNotices(notices, HostState.windowedMode != 0);
+    return loaded;
 }
 
 void ShutdownSaver(HWND window) {

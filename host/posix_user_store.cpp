@@ -17,13 +17,13 @@
 
 struct UserStoreKey {
     std::string file;
-    std::vector<std::pair<std::string, uint32_t>> values;
+    std::vector<std::pair<std::string, std::string>> values;  // as the file holds them
 
-    std::pair<std::string, uint32_t>* Find(const std::string& name) {
+    std::pair<std::string, std::string>* Find(const std::string& name) {
         auto found = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.first == name; });
         return found == values.end() ? nullptr : &*found;
     }
-    void Set(const std::string& name, uint32_t value) {
+    void Set(const std::string& name, const std::string& value) {
         if (auto* existing = Find(name)) existing->second = value;
         else values.emplace_back(name, value);
     }
@@ -57,8 +57,7 @@ static void LoadValues(UserStoreKey* key) {
     std::string line;
     while (std::getline(in, line)) {
         size_t eq = line.find('=');
-        uint32_t value;
-        if (eq != std::string::npos && ParseValue(line.substr(eq + 1), &value)) key->Set(line.substr(0, eq), value);
+        if (eq != std::string::npos) key->Set(line.substr(0, eq), line.substr(eq + 1));
     }
 }
 
@@ -96,16 +95,39 @@ UserStoreKey* CreateUserKeyForWriting(const char* keyPath) {
 
 bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value) {
     const auto* found = key->Find(name);
-    if (!found) return false;
-    *value = found->second;
-    return true;
+    return found && ParseValue(found->second, value);
 }
 
 bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value) {
     if (!UserValueWriteAllowed(name)) return false;
     if (!key->writable) return false;
-    key->Set(name, value);
+    key->Set(name, std::to_string(value));
     key->changed = true;
+    return true;
+}
+
+bool ReadUserText(UserStoreKey* key, const char* name, std::string* text) {
+    const auto* found = key->Find(name);
+    if (!found) return false;
+    *text = found->second;
+    return true;
+}
+
+bool WriteUserText(UserStoreKey* key, const char* name, const std::string& text) {
+    if (!UserValueWriteAllowed(name)) return false;
+    if (!key->writable || text.find_first_of("\r\n") != std::string::npos) return false;
+    key->Set(name, text);
+    key->changed = true;
+    return true;
+}
+
+bool DeleteUserValue(UserStoreKey* key, const char* name) {
+    if (!UserValueWriteAllowed(name)) return false;
+    if (!key->writable) return false;
+    auto& values = key->values;
+    const auto kept = std::remove_if(values.begin(), values.end(), [&](const auto& v) { return v.first == name; });
+    key->changed = key->changed || kept != values.end();
+    values.erase(kept, values.end());
     return true;
 }
 

@@ -1,7 +1,8 @@
-// The per-user store of 32-bit settings values: the registry under
-// HKEY_CURRENT_USER on Windows, a plain name=value file elsewhere.
+// The per-user store of settings values (32-bit numbers and text): the registry
+// under HKEY_CURRENT_USER on Windows, a plain name=value file elsewhere.
 #pragma once
 #include <cstdint>
+#include <string>
 
 struct UserStoreKey;
 
@@ -14,6 +15,14 @@ UserStoreKey* CreateUserKeyForWriting(const char* keyPath);
 bool ReadUserValue(UserStoreKey* key, const char* name, uint32_t* value);
 // Writes a 4-byte DWORD value; false when the store refused it.
 bool WriteUserValue(UserStoreKey* key, const char* name, uint32_t value);
+// True only when the value exists and is text (REG_SZ), read with the wide calls and
+// given as UTF-8.
+bool ReadUserText(UserStoreKey* key, const char* name, std::string* text);
+// Writes a text value (REG_SZ) from UTF-8; false when the store refused it (the file
+// store takes no line breaks).
+bool WriteUserText(UserStoreKey* key, const char* name, const std::string& text);
+// Removes one value; true when it is gone (or never was).
+bool DeleteUserValue(UserStoreKey* key, const char* name);
 // Removes a key and its values (tests and clean-up); true when it is gone.
 bool DeleteUserKey(const char* keyPath);
 // Closes the key (and, for the file store, saves what was written).

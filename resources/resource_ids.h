@@ -32,5 +32,11 @@
 #define IDC_DEFAULT 150
 #define IDC_ABOUT 151
 #define IDC_ABOUT_TEXT 504
+/* The user's own model: its row under the other controls. */
+#define IDC_MODEL_CAPTION 160
+#define IDC_MODEL_NAME 161
+#define IDC_MODEL_BROWSE 162
+#define IDC_MODEL_BUILTIN 163
+#define IDC_MODEL_SUMMARY 164
 
 #endif

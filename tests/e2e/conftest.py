@@ -160,6 +160,11 @@ class Saver:
                         "/d", str(value), "/f"], capture_output=True, check=True, timeout=60,
                        env=self.environ)
 
+    def reg_set_text(self, name: str, value: str):
+        subprocess.run([self.wine, "reg", "add", SETTINGS_KEY, "/v", name, "/t", "REG_SZ",
+                        "/d", value, "/f"], capture_output=True, check=True, timeout=60,
+                       env=self.environ)
+
     def reg_values(self) -> dict:
         """The DWORD values under the settings key; None when the key is missing."""
         result = subprocess.run([self.wine, "reg", "query", SETTINGS_KEY], capture_output=True, text=True,

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/model_fit.h"
+#include "app/reader_notices.h"
 #include "app/saver_state.h"
 #include "app/scene.h"
 #include "app/scene_view.h"
@@ -62,8 +64,8 @@ TEST_F(SceneModelSelection, ExtensionDecidesTheKind) {
         {"model.MS3D", ModelKind::MS3D, "Detected MS3D file type"},
         {"model.ms3d", ModelKind::MS3D, "Detected MS3D file type"},
         {"model.3ds", ModelKind::ThreeDS, "Detected 3DS file type"},
-        {"model.Ms3d", ModelKind::None, "Failed to match the extension to a type"},
-        {"model.3Ds", ModelKind::None, "Failed to match the extension to a type"},
+        {"model.Ms3d", ModelKind::MS3D, "Detected MS3D file type"},  // any letter case
+        {"model.3Ds", ModelKind::ThreeDS, "Detected 3DS file type"},
         {"model.b3ds", ModelKind::None, "Failed to match the extension to a type"},  // judged by its last four
         {"model.blend", ModelKind::None, "Extension is invalid"},
         {"none", ModelKind::None, "Extension is invalid"},
@@ -189,9 +191,10 @@ TEST_F(SelectedModelDrawing, AnythingThatDoesNotLoadShowsTheCube) {
 std::vector<std::string> boxes;
 void CaptureBox(const char* text, const char* caption) { boxes.push_back(std::string(caption) + ": " + text); }
 
-// The readers only report; loading the scene's model is where their messages become
-// boxes, in the order they arose, and a failed texture does not stop the model.
-TEST_F(SelectedModelDrawing, TheReadersMessagesAreShownAsBoxesInOrder) {
+// The readers only report; loading the scene's model gathers their messages in the
+// order they arose, and a failed texture does not stop the model. Reported, they are
+// boxes (someone is there to close them) or trace lines with the same texts.
+TEST_F(SelectedModelDrawing, TheReadersMessagesAreReportedInOrder) {
     MessageBoxSink previousBox = SetMessageBoxSink(CaptureBox);
     boxes.clear();
     std::vector<uint8_t> damagedJpeg = RedOverBlueJpeg(32, 32, false);
@@ -203,24 +206,104 @@ TEST_F(SelectedModelDrawing, TheReadersMessagesAreShownAsBoxesInOrder) {
     chunks::MeshObject(w, "Tri", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2});
     chunks::EndFile(w);
     UsePath(WriteTestFile("noticed.3ds", w.bytes));
+    ReadResult notices;
     {
         TestScene scene;
-        EXPECT_TRUE(scene.LoadModel());
+        EXPECT_TRUE(scene.LoadModel(&notices));
         scene.FreeModelMeshes();
     }
+    ReportReaderNotices(notices, true);
     ASSERT_GE(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], "Warning: This 3DS file is over version 3 so it may load incorrectly");
     for (size_t i = 1; i < boxes.size(); ++i) EXPECT_EQ(boxes[i].rfind("JPEG Library Error: ", 0), 0u) << boxes[i];
 
+    // No box where nobody may be there: the same texts as trace lines.
+    const std::vector<std::string> shown = boxes;
     boxes.clear();
+    traced.clear();
+    ReportReaderNotices(notices, false);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(traced, shown);
+
+    notices = ReadResult();
     UsePath(WriteTestFile("not3ds.3ds", std::vector<uint8_t>(64, 'x')));
     {
         TestScene scene;
-        EXPECT_FALSE(scene.LoadModel());
+        EXPECT_FALSE(scene.LoadModel(&notices));
     }
-    EXPECT_EQ(boxes, std::vector<std::string>({"Error: Unable to load PRIMARY chuck from file: " +
-                                               std::string(Settings.modelPath) + "!"}));
+    ASSERT_EQ(notices.notices.size(), 1u);
+    EXPECT_EQ(notices.notices[0].caption + ": " + notices.notices[0].text,
+              "Error: Unable to load PRIMARY chuck from file: " + std::string(Settings.modelPath) + "!");
     SetMessageBoxSink(previousBox);
     glDisable(GL_TEXTURE_2D);
     std::remove(texture.c_str());
+}
+
+// The user's model is drawn at the lodge's size whatever its units: a square a
+// hundredth of a unit wide and one two hundred thousand units wide cover the same
+// part of the view.
+TEST_F(SelectedModelDrawing, ChosenModelsOfEverySizeAreFittedToTheLodge) {
+    UsePath(VELMORA_SOURCE_DIR "/resources/VLG.3DS");
+    std::vector<int> covered;
+    for (float half : {0.01f, 100000.0f}) {
+        MS3DWriter writer;
+        // Far from the origin too: the fit centres the box.
+        writer.groups.push_back({writer.AddSquare(5 * half, 5 * half, 7 * half, 7 * half), 0});
+        writer.materials.push_back(MS3DWriter::Plain(0, 1, 0, ""));
+        Settings.modelFile = WriteTestFile("chosen.MS3D", writer.Bytes());
+        TestScene scene;
+        ASSERT_TRUE(scene.LoadModel()) << half;
+        EXPECT_EQ(scene.modelType, ModelKind::MS3D);
+        EXPECT_TRUE(Traced("Loaded the chosen model"));
+        DrawAndLookAtTheCentre(scene);
+        std::vector<uint8_t> pixels = gl.Pixels();
+        int drawn = 0;
+        for (size_t i = 0; i < pixels.size(); i += 3) drawn += pixels[i] + pixels[i + 1] + pixels[i + 2] > 0;
+        covered.push_back(drawn);
+    }
+    Settings.modelFile.clear();
+    EXPECT_GT(covered[0], 200 * 200 / 10);
+    EXPECT_LT(covered[0], 200 * 200 / 2);
+    EXPECT_NEAR(covered[0], covered[1], 200);
+}
+
+// A chosen model that cannot be used gives the built-in lodge, with a trace that
+// says why; a model without triangles counts as unusable.
+TEST_F(SelectedModelDrawing, AnUnusableChosenModelGivesTheLodge) {
+    UsePath(VELMORA_SOURCE_DIR "/resources/VLG.3DS");
+    MS3DWriter empty;
+    const std::pair<std::string, const char*> cases[] = {
+        {WriteTestFile("broken.3ds", std::vector<uint8_t>(64, 'x')), "not this format"},
+        {WriteTestFile("empty.ms3d", empty.Bytes()), "no triangles"},
+        {::testing::TempDir() + "absent.ms3d", "cannot be opened"},
+        {WriteTestFile("model.blend", std::vector<uint8_t>(64, 'x')), "not this format"},
+    };
+    for (const auto& [path, reason] : cases) {
+        Settings.modelFile = path;
+        traced.clear();
+        TestScene scene;
+        ASSERT_TRUE(scene.LoadModel()) << path;
+        EXPECT_EQ(scene.modelType, ModelKind::ThreeDS) << path;
+        EXPECT_FALSE(scene.fitted) << path;
+        EXPECT_TRUE(Traced(std::string("The chosen model cannot be used (") + reason +
+                           "): the built-in lodge is drawn"))
+            << path;
+        scene.FreeModelMeshes();
+    }
+    Settings.modelFile.clear();
+    glDisable(GL_TEXTURE_2D);
+}
+
+TEST(ModelFit, TheLodgeConstantIsTheLodgesOwnHalfDiagonal) {
+    Model3DS lodge;
+    ASSERT_TRUE(lodge.Import(&lodge.model, VELMORA_SOURCE_DIR "/resources/VLG.3DS"));
+    ModelBounds bounds;
+    ASSERT_TRUE(BoundsOf(lodge.model, &bounds));
+    const ModelFit fit = FitToLodge(bounds);
+    EXPECT_NEAR(fit.scale, 1.0f, 1e-4f) << "the lodge would be drawn at another size";
+    // One point has no size to fit: it is only centred.
+    const ModelFit point = FitToLodge({{2, 3, 4}, {2, 3, 4}});
+    EXPECT_EQ(point.scale, 1.0f);
+    EXPECT_EQ(point.centre[2], 4.0f);
+    lodge.FreeMeshes();
 }

@@ -121,6 +121,22 @@ TEST_F(SceneDrawing, LightingShadesTheFacesButKeepsTheirHue) {
     EXPECT_NEAR(lit.g, lit.b, 3);
 }
 
+// The scale setting goes through glScalef, which scales the normals as well: lit faces
+// must keep their brightness at any scale.
+TEST_F(SceneDrawing, LitFacesKeepTheirBrightnessAtEveryScale) {
+    SetUpLighting();
+    Draw();
+    const Rgb atHundred = gl.Pixel(kWidth / 2, kHeight / 2);
+    Settings.scale = 150;
+    Draw();
+    const Rgb larger = gl.Pixel(kWidth / 2, kHeight / 2);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_NORMALIZE);
+    EXPECT_GT(atHundred.r, 100);
+    EXPECT_NEAR(larger.r, atHundred.r, 3) << "the normals were not made unit long again";
+}
+
 TEST_F(SceneDrawing, RenderAtPoseLeavesThePoseAsItWas) {
     scene->position = {10, -20, 0};
     scene->angle = {1, 2, 3};

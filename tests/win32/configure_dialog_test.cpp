@@ -9,6 +9,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -20,6 +21,7 @@
 #include "host/user_store.h"
 #include "host/win32_host.h"
 #include "platform/trace.h"
+#include "tests/unit/ms3d_writer.h"
 
 namespace {
 
@@ -156,7 +158,7 @@ TEST(DialogTemplates, ConfigurationDialogIsBuiltAsDesigned) {
     EXPECT_EQ(dialog.font, "MS Sans Serif");
     EXPECT_EQ(dialog.pointSize, 8);
     EXPECT_EQ(dialog.width, 522);
-    EXPECT_EQ(dialog.height, 198);
+    EXPECT_EQ(dialog.height, 216);
     ExpectControls(dialog.controls, {
         {101, "STATIC", "#502", SS_BITMAP | kChild, 5, 5, 187, 51},
         {120, "BUTTON", "Centering", BS_GROUPBOX | kChild, 5, 60, 188, 111},
@@ -200,6 +202,12 @@ TEST(DialogTemplates, ConfigurationDialogIsBuiltAsDesigned) {
         {2, "BUTTON", "Cancel", BS_PUSHBUTTON | kButton, 60, 178, 50, 14},
         {150, "BUTTON", "Default", BS_PUSHBUTTON | kButton, 115, 178, 50, 14},
         {151, "BUTTON", "?", BS_PUSHBUTTON | kButton, 170, 178, 23, 14},
+        // The user's own model: one row under everything else.
+        {160, "STATIC", "Model:", kCaption, 7, 201, 25, 8},
+        {161, "EDIT", "", ES_LEFT | ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_TABSTOP | kChild, 33, 199, 160, 12},
+        {162, "BUTTON", "Browse...", BS_PUSHBUTTON | kButton, 200, 198, 50, 14},
+        {163, "BUTTON", "Built-in", BS_PUSHBUTTON | kButton, 255, 198, 50, 14},
+        {164, "STATIC", "", kCaption, 312, 201, 205, 8},
     });
 }
 
@@ -281,11 +289,12 @@ std::map<std::string, DWORD> StoredValues() {
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
     char name[64];
     for (DWORD i = 0;; ++i) {
-        DWORD nameSize = sizeof name, data = 0, dataSize = sizeof data;
-        if (RegEnumValueA(key, i, name, &nameSize, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &dataSize) !=
-            ERROR_SUCCESS)
-            break;
-        values[name] = data;
+        BYTE data[4096] = {};
+        DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+        DWORD number = ~0u;  // a value of another type (text) shows as all ones
+        if (type == REG_DWORD) std::memcpy(&number, data, sizeof number);
+        values[name] = number;
     }
     RegCloseKey(key);
     return values;
@@ -596,3 +605,111 @@ TEST_F(ConfigureDialog, ValuesAtTheEndsOfTheirTypeShowClampedAndAreSavedClamped)
 }
 
 }  // namespace
+
+// ---- The user's own model ----
+
+std::wstring WideText(int id) {
+    wchar_t text[260] = {};
+    GetDlgItemTextW(ConfigDialog(), id, text, 260);
+    return text;
+}
+
+// The stored model file, or "(none)" when there is no such value.
+std::wstring StoredModelFile() {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\VLG", 0, KEY_READ, &key) != ERROR_SUCCESS) return L"(none)";
+    wchar_t text[1024] = {};
+    DWORD size = sizeof text - sizeof(wchar_t), type = 0;
+    const LONG result = RegQueryValueExW(key, L"ModelFile", nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS) return L"(none)";
+    return type == REG_SZ ? std::wstring(text) : L"(not text)";
+}
+
+void StoreModelFile(const std::wstring& path) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VLG", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, L"ModelFile", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                   static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+// A small MS3D model (one square) under a name outside any code page.
+std::wstring WriteSquareModel() {
+    MS3DWriter writer;
+    writer.groups.push_back({writer.AddSquare(0, 0, 1, 1), 0});
+    const std::vector<uint8_t> bytes = writer.Bytes();
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"H\u00fctte \u043c\u043e\u0434\u0435\u043b\u044c.Ms3D";
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    EXPECT_NE(file, nullptr);
+    if (file) {
+        fwrite(bytes.data(), 1, bytes.size(), file);
+        fclose(file);
+    }
+    return path;
+}
+
+TEST_F(ConfigureDialog, TheModelRowShowsTheStoredFileAndOkOrCancelDecide) {
+    const std::wstring model = WriteSquareModel();
+    StoreModelFile(model);
+    Start({});
+    // Built-in, then Cancel: nothing is stored.
+    RunDialog({
+        [] {
+            EXPECT_EQ(WideText(161), L"H\u00fctte \u043c\u043e\u0434\u0435\u043b\u044c.Ms3D");
+            EXPECT_EQ(WideText(164), L"2 triangles, 0 textures");
+        },
+        [] { Click(163); },
+        [] {
+            EXPECT_EQ(WideText(161), L"Built-in lodge");
+            EXPECT_EQ(WideText(164), L"");
+        },
+        [] { Click(IDCANCEL); },
+    });
+    EXPECT_EQ(StoredModelFile(), model);
+    // OK stores the file again as it was read (UTF-16 in, UTF-16 out); Default, then
+    // OK, removes it.
+    Start({});
+    RunDialog({[] { Click(IDOK); }});
+    EXPECT_EQ(StoredModelFile(), model);
+    EXPECT_EQ(StoredValues().size(), kDefaults.size() + 1);
+    Start({});
+    RunDialog({[] { Click(IDC_DEFAULT); }, [] { EXPECT_EQ(WideText(161), L"Built-in lodge"); }, [] { Click(IDOK); }});
+    EXPECT_EQ(StoredModelFile(), L"(none)");
+    EXPECT_EQ(StoredValues(), kDefaults);
+    _wremove(model.c_str());
+}
+
+// Browse opens the system's Open dialog owned by this one; the file chosen there shows
+// with what reading it found, and OK stores it.
+TEST_F(ConfigureDialog, BrowseChoosesAFileThroughTheOpenDialog) {
+    static std::wstring model;
+    model = WriteSquareModel();
+    Start({});
+    int result = RunDialog({
+        [] { EXPECT_EQ(WideText(161), L"Built-in lodge"); },
+        [] { PostMessageW(GetDlgItem(ConfigDialog(), 162), BM_CLICK, 0, 0); },
+        [] {},  // the Open dialog comes up
+        [] {
+            HWND open = nullptr;
+            for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr));)
+                if (w != ConfigDialog() && GetWindow(w, GW_OWNER) == ConfigDialog()) open = w;
+            ASSERT_NE(open, nullptr) << "no Open dialog owned by the configuration dialog";
+            // The file name field (a combo box, 0x47C, or an edit, 0x480) takes the path.
+            if (!SetDlgItemTextW(open, 0x47C, model.c_str())) SetDlgItemTextW(open, 0x480, model.c_str());
+            PostMessageW(open, WM_COMMAND, IDOK, 0);
+        },
+        [] {},
+        [] {
+            EXPECT_EQ(WideText(161), L"H\u00fctte \u043c\u043e\u0434\u0435\u043b\u044c.Ms3D");
+            EXPECT_EQ(WideText(164), L"2 triangles, 0 textures");
+        },
+        [] { Click(IDOK); },
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(StoredModelFile(), model);
+    _wremove(model.c_str());
+}

@@ -1,0 +1,59 @@
+"""The user's own model ("ModelFile"): drawn instead of the lodge when it can be used,
+the lodge without any box when it cannot."""
+import struct
+import subprocess
+import time
+
+from conftest import winpath
+from test_model import end, lodge_share, show
+from test_scene import is_cube_colour, is_wood
+
+STEADY = {"xoff": 0, "yoff": 0, "zoff": 0, "xrot": 0, "yrot": 0, "zrot": 0}
+
+
+def ms3d_square(texture: bytes) -> bytes:
+    """An MS3D model of one square (two triangles) facing the viewer, in one group
+    whose material names `texture`; 10 units wide, far from the origin."""
+    header = b"MS3D000000" + struct.pack("<i", 4)
+    corners = ((100, 100), (110, 100), (110, 110), (100, 110))
+    vertices = struct.pack("<H", 4) + b"".join(struct.pack("<B3fbB", 0, x, y, 0, -1, 1) for x, y in corners)
+    normals = [0.0, 0.0, 1.0] * 3
+    triangles = struct.pack("<H", 2) + b"".join(
+        struct.pack("<H3H9f3f3fBB", 0, *corner_indices, *normals, *s, *t, 0, 0)
+        for corner_indices, s, t in (((0, 1, 2), (0, 1, 1), (1, 1, 0)), ((0, 2, 3), (0, 1, 0), (1, 0, 0))))
+    groups = struct.pack("<H", 1) + struct.pack("<B", 0) + b"Square".ljust(32, b"\0") + struct.pack("<HHHb", 2, 0, 1, 0)
+    colours = struct.pack("<16f", *([0.2] * 4 + [1.0] * 4 + [0.0] * 4 + [0.0] * 4))
+    material = (b"Teal".ljust(32, b"\0") + colours + struct.pack("<ffb", 10.0, 1.0, 0)
+                + texture.ljust(128, b"\0") + b"".ljust(128, b"\0"))
+    return header + vertices + triangles + groups + struct.pack("<H", 1) + material
+
+
+def is_teal(r, g, b):
+    return r < 40 and g > 70 and b > 70 and abs(g - b) < 30
+
+
+def test_a_chosen_textured_ms3d_model_is_drawn_textured(saver, tmp_path):
+    subprocess.run(["convert", "-size", "64x64", "xc:rgb(0,160,160)", str(tmp_path / "teal.jpg")], check=True)
+    (tmp_path / "square.MS3D").write_bytes(ms3d_square(b".\\teal.jpg"))
+    saver.reg_set_text("ModelFile", winpath(tmp_path / "square.MS3D"))
+    job, shot = show(saver, ["/s"], "Screensaver", "own-model-ms3d", **STEADY)
+    end(saver, job)
+    teal = shot.count(lambda r, g, b: is_teal(r, g, b))
+    assert teal > 20000, "the square's teal texture fills a good part of the screen"
+    assert shot.count(is_wood) < teal / 50, "not the lodge"
+    assert shot.count(is_cube_colour) < teal / 50, "not the cube"
+
+
+def test_a_damaged_chosen_model_gives_the_lodge_and_no_box(saver, tmp_path):
+    (tmp_path / "broken.3ds").write_bytes(b"this is no 3DS file at all" * 10)
+    saver.reg_set_text("ModelFile", winpath(tmp_path / "broken.3ds"))
+    job, shot = show(saver, ["/s"], "Screensaver", "own-model-damaged")
+    time.sleep(3)
+    assert not job.finished(), "the saver still runs after 5 s"
+    boxes = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^(Error|Warning)$"],
+                           capture_output=True, text=True, env=saver.environ).stdout.split()
+    assert boxes == [], "no box waits for OK on an idle desktop"
+    end(saver, job)
+    drawn, wood, cube = lodge_share(shot)
+    assert drawn > 20000
+    assert wood > 0.5 and cube < 0.02, "the built-in lodge"
