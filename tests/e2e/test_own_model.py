@@ -57,3 +57,26 @@ def test_a_damaged_chosen_model_gives_the_lodge_and_no_box(saver, tmp_path):
     drawn, wood, cube = lodge_share(shot)
     assert drawn > 20000
     assert wood > 0.5 and cube < 0.02, "the built-in lodge"
+
+
+def test_browse_chooses_a_model_through_the_open_dialog_and_ok_stores_it(saver, tmp_path):
+    from test_dialog import DIALOG, click, label_text, wait_until, wait_until_closed
+    subprocess.run(["convert", "-size", "8x8", "xc:rgb(0,160,160)", str(tmp_path / "teal.jpg")], check=True)
+    model = tmp_path / "square.ms3d"
+    model.write_bytes(ms3d_square(b".\\teal.jpg"))
+    job = saver.start("/c")
+    saver.wait_for_window(DIALOG)
+    assert label_text(saver, 161) == "Built-in lodge"
+    click(saver, DIALOG, 162)  # Browse...
+    saver.wait_for_window("Open")
+    time.sleep(0.5)
+    saver.xdotool("type", "--delay", "20", winpath(model))
+    saver.xdotool("key", "Return")
+    wait_until_closed(saver, "Open")
+    wait_until(lambda: label_text(saver, 161) == "square.ms3d", "the chosen file's name is shown")
+    assert label_text(saver, 164) == "2 triangles, 1 texture"
+    click(saver, DIALOG, 1)  # OK
+    assert job.result().get("exit_hex") == "0x00000001"
+    stored = subprocess.run([saver.wine, "reg", "query", r"HKCU\Software\VLG", "/v", "ModelFile"],
+                            capture_output=True, text=True, timeout=60, env=saver.environ).stdout
+    assert f"REG_SZ    {winpath(model)}" in stored, stored

@@ -167,7 +167,12 @@ static BOOL CALLBACK ReportControl(HWND control, LPARAM counter) {
     // A picture control's text is its resource ordinal, not text.
     const bool picture = (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP &&
                          !lstrcmpiA(className, "Static");
-    if (!picture) GetWindowTextA(control, text, sizeof text);
+    // WM_GETTEXT, not GetWindowText: across processes only the message reaches an edit
+    // control's own text.
+    DWORD_PTR copied = 0;
+    if (!picture)
+        SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                            &copied);
     RECT box;
     GetWindowRect(control, &box);
     // The dialog's own font handle belongs to its process, so the same font is made
