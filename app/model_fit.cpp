@@ -5,6 +5,7 @@
 
 #include "formats/model3ds.h"
 #include "formats/ms3d_model.h"
+#include "formats/triangle_model.h"
 
 namespace {
 
@@ -34,6 +35,13 @@ bool BoundsOf(const t3DModel& model, ModelBounds* bounds) {
 bool BoundsOf(const MS3DModel& model, ModelBounds* bounds) {
     bool any = false;
     for (int32_t i = 0; model.vertices && i < model.numVertices; ++i) Include(bounds, &any, model.vertices[i].location);
+    return any;
+}
+
+bool BoundsOf(const TriangleModel& model, ModelBounds* bounds) {
+    bool any = false;
+    for (const TriangleBatch& batch : model.batches)
+        for (const TriangleCorner& corner : batch.corners) Include(bounds, &any, corner.position);
     return any;
 }
 

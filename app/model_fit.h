@@ -6,6 +6,7 @@
 
 struct t3DModel;
 class MS3DModel;
+struct TriangleModel;
 
 // The box that holds every vertex.
 struct ModelBounds {
@@ -25,6 +26,7 @@ constexpr float kLodgeHalfDiagonal = 130.027f;
 // The bounds of every vertex; false when there is no vertex with finite coordinates.
 bool BoundsOf(const t3DModel& model, ModelBounds* bounds);
 bool BoundsOf(const MS3DModel& model, ModelBounds* bounds);
+bool BoundsOf(const TriangleModel& model, ModelBounds* bounds);
 
 // Centres the box at the origin and scales its half diagonal to the lodge's. A box
 // of no size (one point) is only centred.

@@ -1,7 +1,8 @@
 // Which model kind a path names, and loading it: a name ending in ".ms3d" is an MS3D
-// model, one ending in ".3ds" a 3DS model, in any letter case. The user's own model
-// comes first; when it cannot be used the built-in lodge is loaded, and whatever does
-// not load leaves the scene drawing the coloured cube.
+// model, ".3ds" a 3DS model, ".obj" an OBJ model, ".gltf" or ".glb" a glTF model, in
+// any letter case. The user's own model comes first; when it cannot be used the
+// built-in lodge (a 3DS model) is loaded, and whatever does not load leaves the scene
+// drawing the coloured cube.
 #include <cctype>
 #include <cstring>
 #include <memory>
@@ -10,8 +11,11 @@
 #include "app/model_fit.h"
 #include "app/scene.h"
 #include "app/settings.h"
+#include "formats/gltf_reader.h"
 #include "formats/model3ds.h"
 #include "formats/ms3d_model.h"
+#include "formats/obj_reader.h"
+#include "formats/triangle_model_gl.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
 
@@ -32,6 +36,10 @@ ModelKind KindOfPath(const char* path, size_t n, const char** trace) {
             *trace = "Detected MS3D file type";
             return ModelKind::MS3D;
         }
+        if (EqualIgnoringCase(path + n - 4, "gltf")) {
+            *trace = "Detected glTF file type";
+            return ModelKind::Gltf;
+        }
         *trace = "Failed to match the extension to a type";
         return ModelKind::None;
     }
@@ -39,6 +47,14 @@ ModelKind KindOfPath(const char* path, size_t n, const char** trace) {
         if (EqualIgnoringCase(path + n - 3, "3ds")) {
             *trace = "Detected 3DS file type";
             return ModelKind::ThreeDS;
+        }
+        if (EqualIgnoringCase(path + n - 3, "obj")) {
+            *trace = "Detected OBJ file type";
+            return ModelKind::Obj;
+        }
+        if (EqualIgnoringCase(path + n - 3, "glb")) {
+            *trace = "Detected glTF file type";
+            return ModelKind::Gltf;
         }
         *trace = "Failed to match the extension to a type";
         return ModelKind::None;
@@ -68,6 +84,8 @@ void Scene::CreateModelObject() {
     switch (DetectModelType()) {
         case ModelKind::MS3D: ms3dModel = new MS3DModel(); break;
         case ModelKind::ThreeDS: model3ds = new Model3DS(); break;
+        case ModelKind::Obj:  // the built-in model is never one of these
+        case ModelKind::Gltf:
         case ModelKind::None: break;
     }
 }
@@ -105,6 +123,7 @@ bool Scene::LoadChosenModel(ReadResult* notices) {
     TraceF("Attempting to load the chosen model %s", path);
     std::unique_ptr<MS3DModel> ms3d;
     std::unique_ptr<Model3DS> threeDS;
+    std::unique_ptr<TriangleModel> triangles3;
     ReadResult result;
     ModelBounds bounds = {};
     bool bounded = false;
@@ -121,6 +140,12 @@ bool Scene::LoadChosenModel(ReadResult* notices) {
         result = threeDS->Load(path);
         triangles = TriangleCount(threeDS->model);
         bounded = BoundsOf(threeDS->model, &bounds);
+    } else if (kind == ModelKind::Obj || kind == ModelKind::Gltf) {
+        triangles3 = std::make_unique<TriangleModel>();
+        result = kind == ModelKind::Obj ? ReadObjFile(path, triangles3.get()) : ReadGltfFile(path, triangles3.get());
+        if (result) LoadTriangleModelTextures(*triangles3, &result);
+        triangles = triangles3->TriangleCount();
+        bounded = BoundsOf(*triangles3, &bounds);
     } else {
         result.fail(ReadFailure::NotThisFormat);
     }
@@ -140,6 +165,8 @@ bool Scene::LoadChosenModel(ReadResult* notices) {
     delete model3ds;
     ms3dModel = ms3d.release();
     model3ds = threeDS.release();
+    triangleModel = triangles3.release();
+    if (triangleModel) triangleList = CompileTriangleModel(*triangleModel);
     modelType = kind;
     fit = FitToLodge(bounds);
     fitted = true;
@@ -151,9 +178,13 @@ bool Scene::LoadChosenModel(ReadResult* notices) {
 void Scene::DrawModel() {
     if (modelType == ModelKind::MS3D) ms3dModel->draw();
     else if (modelType == ModelKind::ThreeDS) model3ds->Draw();
+    else if (triangleList != 0) glCallList(triangleList);
+    else if (triangleModel) DrawTriangleModel(*triangleModel);
 }
 
 void Scene::FreeModelMeshes() {
+    if (triangleList != 0) glDeleteLists(triangleList, 1);  // the context is still current
+    triangleList = 0;
     if (modelType != ModelKind::ThreeDS) return;
     model3ds->ReleaseDisplayList();  // the context is still current
     model3ds->FreeMeshes();

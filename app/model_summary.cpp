@@ -5,8 +5,10 @@
 
 #include "app/model_fit.h"
 #include "app/scene.h"
+#include "formats/gltf_reader.h"
 #include "formats/model3ds.h"
 #include "formats/ms3d_model.h"
+#include "formats/obj_reader.h"
 
 namespace {
 
@@ -62,12 +64,30 @@ ModelFileSummary SummarizeModelFile(const std::string& path) {
             }
             break;
         }
-        case ModelKind::None:
-            result.fail(ReadFailure::NotThisFormat);
+        case ModelKind::Obj:
+        case ModelKind::Gltf: {
+            TriangleModel model;
+            const bool obj = ModelKindOfPath(path) == ModelKind::Obj;
+            result = obj ? ReadObjFile(path.c_str(), &model) : ReadGltfFile(path.c_str(), &model);
+            triangles = model.TriangleCount();
+            for (const TriangleMaterial& material : model.materials)
+                textures += !material.textureFile.empty() || !material.embeddedImage.empty();
+            if (result.failure == ReadFailure::NotThisFormat) {
+                summary.text = obj ? "not an OBJ file" : "not a glTF file";
+                return summary;
+            }
             break;
+        }
+        case ModelKind::None:
+            summary.text = "not a 3DS, MS3D, OBJ or glTF file";
+            return summary;
     }
     if (!result) {
-        summary.text = ReasonFor(result.failure);
+        // The reader's own words where the kind alone says too little.
+        summary.text = result.detail.empty() || result.failure == ReadFailure::Truncated ||
+                               result.failure == ReadFailure::CannotOpen
+                           ? ReasonFor(result.failure)
+                           : result.detail;
     } else if (triangles == 0) {
         summary.text = "no triangles";
     } else {

@@ -11,6 +11,7 @@
 struct ReadResult;
 class Model3DS;
 class MS3DModel;
+struct TriangleModel;
 struct SaverSettings;
 
 struct Vec3f {
@@ -22,6 +23,8 @@ enum class ModelKind : int32_t {
     None = 0,
     MS3D = 1,
     ThreeDS = 2,
+    Obj = 3,   // Wavefront OBJ with MTL materials
+    Gltf = 4,  // glTF 2.0, ".gltf" or binary ".glb"
 };
 
 // One pose of the model: position x, y, z then angles x, y, z.
@@ -69,6 +72,8 @@ public:
     ModelKind modelType;
     MS3DModel* ms3dModel;   // owned; lives until the process ends
     Model3DS* model3ds;     // owned; lives until the process ends
+    TriangleModel* triangleModel = nullptr;  // an OBJ or glTF model of the user's; owned
+    uint32_t triangleList = 0;               // its recorded drawing; 0 none
     HalfExtent driftBounds; // the model's centre bounces inside +-x and +-y
     bool fitted = false;    // the user's model: drawn through `fit`
     ModelFit fit;

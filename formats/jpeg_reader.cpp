@@ -30,7 +30,9 @@ bool CanBecomeRgb(J_COLOR_SPACE space) {
 struct Decompression {
     jpeg_decompress_struct cinfo;
     JpegErrorTrap trap;
-    std::FILE* file = nullptr;
+    std::FILE* file = nullptr;            // the source: an open file,
+    const unsigned char* bytes = nullptr;  // or bytes in memory
+    size_t size = 0;
     bool started = false;  // the picture's size is known and decoding began
 };
 
@@ -38,7 +40,8 @@ struct Decompression {
 // set in the caller; only plain data and the image's already-sized buffer are touched.
 ReadFailure DecodeStarted(Decompression& d, JpegImage& image) {
     jpeg_create_decompress(&d.cinfo);
-    jpeg_stdio_src(&d.cinfo, d.file);
+    if (d.file) jpeg_stdio_src(&d.cinfo, d.file);
+    else jpeg_mem_src(&d.cinfo, d.bytes, static_cast<unsigned long>(d.size));
     jpeg_read_header(&d.cinfo, TRUE);
     if (!CanBecomeRgb(d.cinfo.jpeg_color_space)) {
         TraceF("Texture colour space %d cannot be shown as RGB", static_cast<int>(d.cinfo.jpeg_color_space));
@@ -83,13 +86,13 @@ void OnJpegError(j_common_ptr cinfo) {
     std::longjmp(trap->setjmpBuffer, 1);
 }
 
-ReadResult JpegReader::Decode(const char* path, JpegImage* image) {
+namespace {
+
+// Runs one decompression over the source set in d, with its own recovery point.
+ReadResult DecodeFrom(Decompression& d, JpegImage* image) {
     ReadResult result;
     std::vector<std::string> messages;
     JpegImage decoded;
-    Decompression d;
-    d.file = OpenFileForReading(path);
-    if (!d.file) return result.fail(ReadFailure::CannotOpen);
     d.cinfo.err = jpeg_std_error(&d.trap.pub);
     d.trap.pub.error_exit = OnJpegError;
     d.trap.pub.output_message = KeepJpegMessage;
@@ -98,11 +101,30 @@ ReadResult JpegReader::Decode(const char* path, JpegImage* image) {
     if (setjmp(d.trap.setjmpBuffer)) failure = d.started ? ReadFailure::Truncated : ReadFailure::NotThisFormat;
     else failure = DecodeStarted(d, decoded);
     jpeg_destroy_decompress(&d.cinfo);
-    std::fclose(d.file);
 
     for (std::string& text : messages)
         result.notify(ReaderNotice::Kind::LibraryError, kLibraryCaption, std::move(text));
     if (failure != ReadFailure::None) return result.fail(failure);
     *image = std::move(decoded);
     return result;
+}
+
+}  // namespace
+
+ReadResult JpegReader::Decode(const char* path, JpegImage* image) {
+    Decompression d;
+    d.file = OpenFileForReading(path);
+    if (!d.file) return ReadResult().fail(ReadFailure::CannotOpen);
+    ReadResult result = DecodeFrom(d, image);
+    std::fclose(d.file);
+    return result;
+}
+
+ReadResult JpegReader::DecodeBytes(const unsigned char* data, size_t size, JpegImage* image) {
+    // The library's memory source takes an unsigned long size.
+    if (!data || size == 0 || size > 0x7FFFFFFFu) return ReadResult().fail(ReadFailure::NotThisFormat);
+    Decompression d;
+    d.bytes = data;
+    d.size = size;
+    return DecodeFrom(d, image);
 }

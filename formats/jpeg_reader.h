@@ -2,6 +2,7 @@
 // green, blue rows, bottom row first (the order GL takes for texture row 0).
 #pragma once
 #include <csetjmp>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,4 +43,6 @@ public:
     // (its error, or the first warning of a picture it could still decode) comes back
     // as a "JPEG Library Error" notice.
     ReadResult Decode(const char* path, JpegImage* image);
+    // The same for a JPEG file's bytes held in memory (a picture a model file carries).
+    ReadResult DecodeBytes(const unsigned char* data, size_t size, JpegImage* image);
 };

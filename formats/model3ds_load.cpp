@@ -10,8 +10,8 @@
 #include "formats/jpeg_reader.h"
 #include "formats/model3ds.h"
 #include "formats/texture_upload.h"
-#include "platform/file_open.h"
 #include "platform/file_lookup.h"
+#include "platform/file_open.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
 
@@ -87,6 +87,7 @@ void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const 
         case TextureImageKind::Targa:
             TraceF("TGA textures are not supported: %s", name);
             break;
+        case TextureImageKind::Png:
         case TextureImageKind::None:
             Trace("Unrecognized texture format");
             break;

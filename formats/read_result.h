@@ -31,11 +31,15 @@ struct ReaderNotice {
 
 struct ReadResult {
     ReadFailure failure = ReadFailure::None;
+    // What exactly, where the kind alone does not say it ("requires Draco
+    // compression"); empty otherwise.
+    std::string detail;
     std::vector<ReaderNotice> notices;  // in the order they arose
 
     explicit operator bool() const { return failure == ReadFailure::None; }
-    ReadResult& fail(ReadFailure why) {
+    ReadResult& fail(ReadFailure why, std::string what = std::string()) {
         failure = why;
+        detail = std::move(what);
         return *this;
     }
     void notify(ReaderNotice::Kind kind, std::string caption, std::string text) {

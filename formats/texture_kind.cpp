@@ -22,6 +22,7 @@ TextureImageKind TextureKindForName(const char* name) {
     const size_t length = std::strlen(name);
     if (EndsWith(name, length, ".bmp")) return TextureImageKind::Bitmap;
     if (EndsWith(name, length, ".jpg") || EndsWith(name, length, ".jpeg")) return TextureImageKind::Jpeg;
+    if (EndsWith(name, length, ".png")) return TextureImageKind::Png;
     if (EndsWith(name, length, ".tga")) return TextureImageKind::Targa;
     return TextureImageKind::None;
 }

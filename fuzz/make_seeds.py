@@ -4,7 +4,9 @@ one well-formed example of each feature a reader handles, so mutation starts fro
 every branch. The generated assets (the lodge, its texture, the banner, the packed
 archive) join them when tools/fuzz assembles the corpora. Run again after changing
 it; the output is committed."""
+import base64
 import io
+import json
 import shutil
 import struct
 import subprocess
@@ -115,9 +117,70 @@ def seeds_zip() -> dict:
                                    ("d/../../../../climb.txt", b"w"), ("C:/drive.txt", b"v")])}
 
 
+def seeds_obj() -> dict:
+    return {"quad.obj": b"mtllib quad.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 1\n"
+                        b"vn 0 0 1\nusemtl Red\nf 1/1/1 2/2/1 3/2/1 4/1/1\n",
+            "colours.obj": b"o coloured\nv 0 0 0 1 0 0\nv 1 0 0 0 1 0\nv 0 1 0 0 0 1\nf 1 2 3\nf -3 -2 -1\n"
+                           b"g pentagon\nv 2 0 0\nv 3 0 0\nv 3 1 0\nv 2.5 2 0\nv 2 1 0\nf 4 5 6 7 8\n"}
+
+
+def gltf_seed(binary: bool) -> bytes:
+    """A textured quad (interleaved positions and coordinates, short indices), a strip
+    and a fan (byte indices, colours) under transformed nodes; binary with the picture
+    in a buffer view, text with the buffer and picture in data URIs."""
+    quad = struct.pack("<20f", 0, 0, 0, 0, 1, 1, 0, 0, 1, 1, 1, 1, 0, 1, 0, 0, 1, 0, 0, 0)
+    indices = struct.pack("<6H", 0, 1, 2, 0, 2, 3) + b"\0\0"
+    fan = bytes([0, 1, 2, 3]) + bytes([255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 128, 255, 255, 255, 255])
+    picture = b"\x89PNG\r\n\x1a\n" + bytes(8)
+    views, data = [], b""
+    for chunk, stride in ((quad, 20), (indices, 0), (fan[:4], 0), (fan[4:], 0), (picture, 0)):
+        view = {"buffer": 0, "byteOffset": len(data), "byteLength": len(chunk)}
+        if stride:
+            view["byteStride"] = stride
+        views.append(view)
+        data += chunk + bytes(-len(chunk) % 4)
+    document = {
+        "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0]}],
+        "nodes": [{"translation": [1, 0, 0], "scale": [2, 1, 1], "children": [1, 2]},
+                  {"rotation": [0, 0, 0.7071068, 0.7071068], "mesh": 0},
+                  {"matrix": [1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1], "mesh": 1}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": 0, "TEXCOORD_0": 1}, "indices": 2, "material": 0}]},
+                   {"primitives": [{"attributes": {"POSITION": 0, "COLOR_0": 4}, "indices": 3, "mode": 5},
+                                   {"attributes": {"POSITION": 0, "COLOR_0": 4}, "indices": 3, "mode": 6, "material": 1},
+                                   {"attributes": {"POSITION": 0}, "mode": 1}]}],
+        "accessors": [{"bufferView": 0, "componentType": 5126, "count": 4, "type": "VEC3"},
+                      {"bufferView": 0, "byteOffset": 12, "componentType": 5126, "count": 4, "type": "VEC2"},
+                      {"bufferView": 1, "componentType": 5123, "count": 6, "type": "SCALAR"},
+                      {"bufferView": 2, "componentType": 5121, "count": 4, "type": "SCALAR"},
+                      {"bufferView": 3, "componentType": 5121, "normalized": True, "count": 4, "type": "VEC4"}],
+        "bufferViews": views,
+        "materials": [{"name": "Painted", "pbrMetallicRoughness": {"baseColorFactor": [1, 0.5, 0.25, 1],
+                                                                   "baseColorTexture": {"index": 0}}},
+                      {"extensions": {"KHR_materials_pbrSpecularGlossiness": {"diffuseFactor": [0.2, 0.4, 0.6, 1],
+                                                                              "diffuseTexture": {"index": 0}}}}],
+        "textures": [{"source": 0}],
+        "images": [{"bufferView": 4, "mimeType": "image/png"}],
+    }
+    if binary:
+        document["buffers"] = [{"byteLength": len(data)}]
+        text = json.dumps(document).encode()
+        text += b" " * (-len(text) % 4)
+        chunks = struct.pack("<II", len(text), 0x4E4F534A) + text + struct.pack("<II", len(data), 0x004E4942) + data
+        return b"glTF" + struct.pack("<II", 2, 12 + len(chunks)) + chunks
+    document["buffers"] = [{"byteLength": len(data),
+                            "uri": "data:application/octet-stream;base64," + base64.b64encode(data).decode()}]
+    document["images"] = [{"uri": "data:image/png;base64," + base64.b64encode(picture).decode()}]
+    return json.dumps(document).encode()
+
+
+def seeds_gltf() -> dict:
+    return {"scene.glb": gltf_seed(True), "scene.gltf": gltf_seed(False)}
+
+
 def main():
     makers = {"fuzz_3ds": seeds_3ds, "fuzz_ms3d": seeds_ms3d, "fuzz_bmp": seeds_bmp, "fuzz_jpeg": seeds_jpeg,
-              "fuzz_zip": seeds_zip}
+              "fuzz_zip": seeds_zip, "fuzz_obj": seeds_obj,
+              "fuzz_gltf": seeds_gltf}
     for target, make in makers.items():
         folder = SEEDS / target
         shutil.rmtree(folder, ignore_errors=True)

@@ -80,3 +80,46 @@ def test_browse_chooses_a_model_through_the_open_dialog_and_ok_stores_it(saver, 
     stored = subprocess.run([saver.wine, "reg", "query", r"HKCU\Software\VLG", "/v", "ModelFile"],
                             capture_output=True, text=True, timeout=60, env=saver.environ).stdout
     assert f"REG_SZ    {winpath(model)}" in stored, stored
+
+
+def gltf_square(image_uri: str) -> dict:
+    """A glTF 2.0 document of one square facing the viewer (two triangles, indexed),
+    its positions, texture coordinates and indices in a data-URI buffer, its material's
+    base colour texture at `image_uri`. Under a node that moves and scales it."""
+    import base64
+    positions = struct.pack("<12f", -1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0)
+    uvs = struct.pack("<8f", 0, 1, 1, 1, 1, 0, 0, 0)
+    indices = struct.pack("<6H", 0, 1, 2, 0, 2, 3)
+    blob = positions + uvs + indices
+    uri = "data:application/octet-stream;base64," + base64.b64encode(blob).decode()
+    return {
+        "asset": {"version": "2.0"},
+        "scene": 0,
+        "scenes": [{"nodes": [0]}],
+        "nodes": [{"mesh": 0, "translation": [50, 0, 0], "scale": [3, 3, 3]}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": 0, "TEXCOORD_0": 1}, "indices": 2, "material": 0}]}],
+        "materials": [{"pbrMetallicRoughness": {"baseColorTexture": {"index": 0}}}],
+        "textures": [{"source": 0}],
+        "images": [{"uri": image_uri}],
+        "buffers": [{"byteLength": len(blob), "uri": uri}],
+        "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 48},
+                        {"buffer": 0, "byteOffset": 48, "byteLength": 32},
+                        {"buffer": 0, "byteOffset": 80, "byteLength": 12}],
+        "accessors": [{"bufferView": 0, "componentType": 5126, "count": 4, "type": "VEC3",
+                       "min": [-1, -1, 0], "max": [1, 1, 0]},
+                      {"bufferView": 1, "componentType": 5126, "count": 4, "type": "VEC2"},
+                      {"bufferView": 2, "componentType": 5123, "count": 6, "type": "SCALAR"}],
+    }
+
+
+def test_a_chosen_textured_gltf_model_is_drawn_textured(saver, tmp_path):
+    import json
+    subprocess.run(["convert", "-size", "32x32", "xc:rgb(0,160,160)", str(tmp_path / "teal.png")], check=True)
+    (tmp_path / "square.gltf").write_text(json.dumps(gltf_square("teal.png")))
+    saver.reg_set_text("ModelFile", winpath(tmp_path / "square.gltf"))
+    job, shot = show(saver, ["/s"], "Screensaver", "own-model-gltf", **STEADY)
+    end(saver, job)
+    teal = shot.count(lambda r, g, b: is_teal(r, g, b))
+    assert teal > 20000, "the square's teal PNG texture fills a good part of the screen"
+    assert shot.count(is_wood) < teal / 50, "not the lodge"
+    assert shot.count(is_cube_colour) < teal / 50, "not the cube"

@@ -214,3 +214,40 @@ def test_ms3d_files_that_do_not_load(tmp_path, data):
     info = json.loads(result.stdout)
     assert info["format"] == "ms3d" and info["loaded"] is False
     assert info["numVertices"] == 0 and info["meshes"] == []
+
+
+def test_obj_and_gltf_read_in_the_shape_of_3ds(tmp_path):
+    import base64
+    (tmp_path / "quad.mtl").write_text("newmtl Paint\nKd 1 0.5 0\nmap_Kd paint.png\n")
+    (tmp_path / "quad.OBJ").write_text("mtllib quad.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nusemtl Paint\nf 1 2 3 4\n")
+    result = subprocess.run([str(MODELINFO), str(tmp_path / "quad.OBJ")], capture_output=True, text=True)
+    assert result.returncode == 0, result.stderr
+    obj = json.loads(result.stdout)
+    assert obj["format"] == "obj" and obj["loaded"]
+    assert obj["materials"] == [{"name": "Paint", "fileName": str(tmp_path / "paint.png"), "color": [255, 128, 0]}]
+    assert [o["numFaces"] for o in obj["objects"]] == [2]
+
+    # One triangle whose material carries its picture in a data URI: no file name.
+    blob = struct.pack("<9f", 0, 0, 0, 1, 0, 0, 0, 1, 0)
+    png = base64.b64encode(bytes.fromhex("89504e470d0a1a0a")).decode()
+    gltf = {"asset": {"version": "2.0"}, "scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0}],
+            "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "material": 0}]}],
+            "materials": [{"name": "Inside", "pbrMetallicRoughness": {"baseColorFactor": [0, 0, 1, 1],
+                                                                       "baseColorTexture": {"index": 0}}}],
+            "textures": [{"source": 0}], "images": [{"uri": "data:image/png;base64," + png}],
+            "buffers": [{"byteLength": 36, "uri": "data:application/octet-stream;base64," +
+                         base64.b64encode(blob).decode()}],
+            "bufferViews": [{"buffer": 0, "byteLength": 36}],
+            "accessors": [{"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3",
+                           "min": [0, 0, 0], "max": [1, 1, 0]}]}
+    (tmp_path / "tri.gltf").write_text(json.dumps(gltf))
+    result = subprocess.run([str(MODELINFO), str(tmp_path / "tri.gltf")], capture_output=True, text=True)
+    assert result.returncode == 0, result.stderr
+    described = json.loads(result.stdout)
+    assert described["materials"] == [{"name": "Inside", "fileName": "", "embedded": True, "color": [0, 0, 255]}]
+    assert [o["numFaces"] for o in described["objects"]] == [1]
+
+    # A reason, not a crash, for a file that is not glTF.
+    (tmp_path / "bad.glb").write_bytes(b"glTF" + b"\xff" * 40)
+    result = subprocess.run([str(MODELINFO), str(tmp_path / "bad.glb")], capture_output=True, text=True)
+    assert result.returncode == 1 and "did not load" in result.stderr

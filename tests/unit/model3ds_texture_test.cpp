@@ -102,7 +102,8 @@ TEST(TextureRules, EndingsAreComparedWithoutLetterCase) {
     EXPECT_EQ(TextureImageKind::Jpeg, TextureKindForName("a.jpeg"));
     EXPECT_EQ(TextureImageKind::Targa, TextureKindForName("a.TgA"));
     EXPECT_EQ(TextureImageKind::None, TextureKindForName("ajpeg"));
-    EXPECT_EQ(TextureImageKind::None, TextureKindForName("a.png"));
+    EXPECT_EQ(TextureImageKind::Png, TextureKindForName("a.PnG"));
+    EXPECT_EQ(TextureImageKind::None, TextureKindForName("a.gif"));
     EXPECT_EQ(TextureImageKind::None, TextureKindForName("BMP"));
     EXPECT_EQ(TextureImageKind::None, TextureKindForName(""));
 }

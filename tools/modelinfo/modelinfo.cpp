@@ -1,5 +1,6 @@
-// modelinfo: prints what the 3DS or MS3D reader makes of a file, as one JSON object.
-// An MS3D file is told by its "MS3D000000" header; every other file is read as 3DS.
+// modelinfo: prints what the model readers make of a file, as one JSON object. OBJ
+// and glTF files are told by their ending (".obj", ".gltf", ".glb"), an MS3D file by
+// its "MS3D000000" header; every other file is read as 3DS.
 //   modelinfo [--full] FILE
 // Exit status 0 when the file loaded, 1 when it did not, 2 for a usage error.
 // It reads only; no OpenGL context is involved. The reader's notices, which the
@@ -12,6 +13,7 @@
 #include "formats/model3ds.h"
 #include "tools/modelinfo/json_text.h"
 #include "tools/modelinfo/ms3d_json.h"
+#include "tools/modelinfo/triangle_json.h"
 
 namespace {
 
@@ -116,6 +118,14 @@ int main(int argc, char** argv) {
     }
     if (!path) return Usage();
 
+    if (IsTriangleModelFile(path)) {
+        bool loaded = false;
+        std::string reason;
+        std::string json = DescribeTriangleModel(path, full, &loaded, &reason);
+        if (!loaded) std::fprintf(stderr, "modelinfo: %s did not load: %s\n", path, reason.c_str());
+        std::fwrite(json.data(), 1, json.size(), stdout);
+        return loaded ? 0 : 1;
+    }
     if (IsMS3DFile(path)) {
         bool loaded = false;
         std::string json = DescribeMS3D(path, full, &loaded);

@@ -1,0 +1,164 @@
+#include "formats/obj_reader.h"
+
+#include <cmath>
+#include <map>
+#include <new>
+#include <sstream>
+#include <vector>
+
+#define TINYOBJLOADER_IMPLEMENTATION
+#include <tiny_obj_loader.h>
+
+#include "platform/file_open.h"
+#include "platform/trace.h"
+
+namespace {
+
+// MTL files through the platform's file reading (wide names on Windows), beside the
+// model or where an absolute name points.
+class MaterialsBesideModel : public tinyobj::MaterialReader {
+public:
+    explicit MaterialsBesideModel(std::string folder) : folder(std::move(folder)) {}
+    bool operator()(const std::string& name, std::vector<tinyobj::material_t>* materials,
+                    std::map<std::string, int>* names, std::string* warning, std::string*) override {
+        const bool absolute = !name.empty() && (name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':'));
+        std::vector<uint8_t> bytes;
+        if (ReadFileAtMost((absolute ? name : folder + name).c_str(), kMaxModelFileBytes, bytes) != FileReading::Whole) {
+            if (warning) *warning += "material file not read: " + name + "\n";
+            return false;
+        }
+        std::istringstream text(std::string(bytes.begin(), bytes.end()));
+        tinyobj::LoadMtl(names, materials, &text, warning, nullptr);
+        return true;
+    }
+
+private:
+    std::string folder;
+};
+
+// Whether any corner carries a colour of its own (the library fills white without).
+bool HasVertexColors(const tinyobj::attrib_t& attrib) {
+    for (float value : attrib.colors)
+        if (value != 1.0f) return true;
+    return false;
+}
+
+// Reads the triple `index` of `values` into out; false when it is not there.
+bool Triple(const std::vector<tinyobj::real_t>& values, int index, float out[3]) {
+    if (index < 0 || static_cast<size_t>(index) >= values.size() / 3) return false;
+    for (int i = 0; i < 3; ++i) out[i] = values[3 * static_cast<size_t>(index) + i];
+    return true;
+}
+
+ReadResult Convert(const tinyobj::attrib_t& attrib, const std::vector<tinyobj::shape_t>& shapes,
+                   const std::vector<tinyobj::material_t>& materials, const std::string& folder,
+                   TriangleModel* model) {
+    ReadResult result;
+    for (const tinyobj::material_t& source : materials) {
+        TriangleMaterial material;
+        material.name = source.name;
+        for (int i = 0; i < 3; ++i) material.baseColor[i] = std::isfinite(source.diffuse[i]) ? source.diffuse[i] : 1.0f;
+        if (!source.diffuse_texname.empty()) {
+            const std::string& name = source.diffuse_texname;
+            const bool absolute = name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':');
+            material.textureFile = absolute ? name : folder + name;
+        }
+        model->materials.push_back(std::move(material));
+    }
+    const bool colored = HasVertexColors(attrib);
+    std::map<int, size_t> batchOfMaterial;
+    std::vector<bool> needsNormals;
+    int64_t triangles = 0;
+    for (const tinyobj::shape_t& shape : shapes) {
+        const tinyobj::mesh_t& mesh = shape.mesh;
+        size_t first = 0;
+        for (size_t face = 0; face < mesh.num_face_vertices.size(); ++face) {
+            const size_t count = mesh.num_face_vertices[face];
+            if (first + count > mesh.indices.size()) break;
+            const size_t at = first;
+            first += count;
+            if (count != 3) continue;  // the library splits polygons; anything else is no triangle
+            int material = face < mesh.material_ids.size() ? mesh.material_ids[face] : -1;
+            if (material < 0 || static_cast<size_t>(material) >= model->materials.size()) material = -1;
+            TriangleCorner corners[3];
+            bool whole = true, normals = true;
+            for (size_t c = 0; c < 3 && whole; ++c) {
+                const tinyobj::index_t& index = mesh.indices[at + c];
+                TriangleCorner& corner = corners[c];
+                whole = Triple(attrib.vertices, index.vertex_index, corner.position);
+                if (!Triple(attrib.normals, index.normal_index, corner.normal)) {
+                    normals = false;
+                    corner.normal[0] = corner.normal[1] = corner.normal[2] = 0.0f;
+                }
+                corner.uv[0] = corner.uv[1] = 0.0f;
+                const int uv = index.texcoord_index;
+                if (uv >= 0 && static_cast<size_t>(uv) < attrib.texcoords.size() / 2) {
+                    corner.uv[0] = attrib.texcoords[2 * static_cast<size_t>(uv)];
+                    corner.uv[1] = attrib.texcoords[2 * static_cast<size_t>(uv) + 1];
+                }
+                corner.color[0] = corner.color[1] = corner.color[2] = corner.color[3] = 1.0f;
+                if (colored) Triple(attrib.colors, index.vertex_index, corner.color);
+            }
+            if (!whole) continue;  // a corner without a position: the face is dropped
+            if (++triangles > kMaxModelTriangles) return result.fail(ReadFailure::TooLarge, "more than 10,000,000 triangles");
+            auto found = batchOfMaterial.find(material);
+            if (found == batchOfMaterial.end()) {
+                found = batchOfMaterial.emplace(material, model->batches.size()).first;
+                model->batches.emplace_back();
+                model->batches.back().material = material;
+                model->batches.back().vertexColors = colored;
+                needsNormals.push_back(false);
+            }
+            TriangleBatch& batch = model->batches[found->second];
+            batch.corners.insert(batch.corners.end(), corners, corners + 3);
+            if (!normals) needsNormals[found->second] = true;
+        }
+    }
+    for (size_t b = 0; b < model->batches.size(); ++b)
+        if (needsNormals[b]) BuildCornerNormals(model->batches[b]);
+    if (triangles == 0) return result.fail(ReadFailure::Unsupported, "no triangles");
+    return result;
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path) {
+    const size_t separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+ReadResult ReadObjText(const std::string& text, const char* path, TriangleModel* model) {
+    *model = TriangleModel();
+    tinyobj::attrib_t attrib;
+    std::vector<tinyobj::shape_t> shapes;
+    std::vector<tinyobj::material_t> materials;
+    std::string warning, error;
+    const std::string folder = FolderOf(path ? path : "");
+    MaterialsBesideModel materialReader(folder);
+    ReadResult result;
+    try {
+        std::istringstream stream(text);
+        if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, &stream, &materialReader, true, true)) {
+            const std::string line = error.substr(0, error.find('\n'));
+            return result.fail(ReadFailure::NotThisFormat, line);
+        }
+        if (!warning.empty()) TraceF("OBJ: %s", warning.substr(0, warning.find('\n')).c_str());
+        result = Convert(attrib, shapes, materials, folder, model);
+    } catch (const std::bad_alloc&) {
+        result.fail(ReadFailure::TooLarge, "out of memory");
+    } catch (const std::exception& e) {
+        result.fail(ReadFailure::NotThisFormat, e.what());
+    }
+    if (!result) *model = TriangleModel();
+    return result;
+}
+
+ReadResult ReadObjFile(const char* path, TriangleModel* model) {
+    std::vector<uint8_t> bytes;
+    switch (ReadFileAtMost(path, kMaxModelFileBytes, bytes)) {
+        case FileReading::Whole: break;
+        case FileReading::CannotOpen: return ReadResult().fail(ReadFailure::CannotOpen);
+        case FileReading::TooLarge: return ReadResult().fail(ReadFailure::TooLarge, "a file over 256 MiB");
+    }
+    return ReadObjText(std::string(bytes.begin(), bytes.end()), path, model);
+}

@@ -1,0 +1,16 @@
+// Wavefront OBJ models with their MTL materials, read through tinyobjloader into a
+// TriangleModel. Polygons are split into triangles; MTL files and texture pictures are
+// looked for beside the model.
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "formats/read_result.h"
+#include "formats/triangle_model.h"
+
+ReadResult ReadObjFile(const char* path, TriangleModel* model);
+// The same from the file's text; path names the file (MTL files are read beside it).
+ReadResult ReadObjText(const std::string& text, const char* path, TriangleModel* model);
+
+// The folder part of a path, with its trailing separator ("" for a bare name).
+std::string FolderOf(const std::string& path);

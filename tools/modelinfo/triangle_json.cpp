@@ -1,0 +1,71 @@
+#include "tools/modelinfo/triangle_json.h"
+
+#include <cctype>
+#include <cmath>
+#include <string>
+
+#include "formats/gltf_reader.h"
+#include "formats/obj_reader.h"
+#include "tools/modelinfo/json_text.h"
+
+namespace {
+
+bool EndsWith(const std::string& name, const std::string& ending) {
+    if (name.size() < ending.size()) return false;
+    for (size_t i = 0; i < ending.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[name.size() - ending.size() + i])) != ending[i]) return false;
+    return true;
+}
+
+int ColorByte(float value) { return static_cast<int>(std::lround(std::fmin(std::fmax(value, 0.0f), 1.0f) * 255.0f)); }
+
+}  // namespace
+
+bool IsTriangleModelFile(const char* path) {
+    return EndsWith(path, ".obj") || EndsWith(path, ".gltf") || EndsWith(path, ".glb");
+}
+
+std::string DescribeTriangleModel(const char* path, bool full, bool* loaded, std::string* reason) {
+    const bool obj = EndsWith(path, ".obj");
+    TriangleModel model;
+    const ReadResult result = obj ? ReadObjFile(path, &model) : ReadGltfFile(path, &model);
+    *loaded = static_cast<bool>(result);
+    if (!result) *reason = std::string(ReadFailureText(result.failure)) + (result.detail.empty() ? "" : ": ") + result.detail;
+    std::string out = std::string("{\"format\":\"") + (obj ? "obj" : "gltf") + "\",\"loaded\":";
+    out += *loaded ? "true" : "false";
+    out += ",\"materials\":[";
+    for (size_t i = 0; i < model.materials.size(); ++i) {
+        const TriangleMaterial& material = model.materials[i];
+        if (i) out += ',';
+        out += "{\"name\":";
+        AppendString(out, material.name.c_str());
+        out += ",\"fileName\":";
+        AppendString(out, material.textureFile.c_str());
+        if (!material.embeddedImage.empty()) out += ",\"embedded\":true";
+        out += ",\"color\":[" + std::to_string(ColorByte(material.baseColor[0])) + ',' +
+               std::to_string(ColorByte(material.baseColor[1])) + ',' + std::to_string(ColorByte(material.baseColor[2])) +
+               "]}";
+    }
+    out += "],\"objects\":[";
+    for (size_t i = 0; i < model.batches.size(); ++i) {
+        const TriangleBatch& batch = model.batches[i];
+        if (i) out += ',';
+        out += "{\"numFaces\":" + std::to_string(batch.corners.size() / 3);
+        out += ",\"numVerts\":" + std::to_string(batch.corners.size());
+        out += ",\"materialIndex\":" + std::to_string(batch.material);
+        out += ",\"vertexColors\":";
+        out += batch.vertexColors ? "true" : "false";
+        if (full) {
+            out += ",\"verts\":[";
+            for (size_t c = 0; c < batch.corners.size(); ++c) {
+                if (c) out += ',';
+                const float* p = batch.corners[c].position;
+                AppendTriple(out, p[0], p[1], p[2]);
+            }
+            out += ']';
+        }
+        out += '}';
+    }
+    out += "]}\n";
+    return out;
+}

@@ -1,0 +1,10 @@
+// modelinfo's output for OBJ and glTF models, in the shape of the 3DS output: objects
+// (one a material batch) with their counts, and materials with their colour as bytes
+// and their texture file ("" and "embedded": true for a picture the file carries).
+#pragma once
+#include <string>
+
+// True for a name ending in ".obj", ".gltf" or ".glb" in any letter case.
+bool IsTriangleModelFile(const char* path);
+// The JSON object; `reason` receives why the file did not load.
+std::string DescribeTriangleModel(const char* path, bool full, bool* loaded, std::string* reason);
