@@ -150,10 +150,12 @@ bool Scene::LoadChosenModel(ReadResult* notices) {
         result.fail(ReadFailure::NotThisFormat);
     }
     const ReadFailure failure = result.failure;
+    const std::string detail = result.detail;
     if (notices) notices->adopt(std::move(result));
     if (failure != ReadFailure::None || triangles == 0 || !bounded) {
-        TraceF("The chosen model cannot be used (%s): the built-in lodge is drawn",
-               failure != ReadFailure::None ? ReadFailureText(failure) : "no triangles");
+        TraceF("The chosen model cannot be used (%s%s%s): the built-in lodge is drawn",
+               failure != ReadFailure::None ? ReadFailureText(failure) : "no triangles", detail.empty() ? "" : ": ",
+               detail.c_str());
         if (threeDS) {
             threeDS->ReleaseDisplayList();
             threeDS->FreeMeshes();

@@ -120,6 +120,24 @@ ReadResult Convert(const tinyobj::attrib_t& attrib, const std::vector<tinyobj::s
     return result;
 }
 
+// Vertex weight lines ("vw") are of no use to drawing, and the library converts their
+// joint numbers to int without a range check (undefined for 1e13): they are turned
+// into comments before it reads the text.
+std::string WithoutVertexWeights(const std::string& text) {
+    std::string kept = text;
+    size_t line = 0;
+    while (line < kept.size()) {
+        size_t at = kept.find_first_not_of(" \t", line);
+        if (at != std::string::npos && kept.compare(at, 2, "vw") == 0 &&
+            (at + 2 == kept.size() || kept[at + 2] == ' ' || kept[at + 2] == '\t'))
+            kept[at] = '#';
+        const size_t end = kept.find_first_of("\r\n", line);  // the library ends lines at either
+        if (end == std::string::npos) break;
+        line = end + 1;
+    }
+    return kept;
+}
+
 }  // namespace
 
 std::string FolderOf(const std::string& path) {
@@ -137,7 +155,7 @@ ReadResult ReadObjText(const std::string& text, const char* path, TriangleModel*
     MaterialsBesideModel materialReader(folder);
     ReadResult result;
     try {
-        std::istringstream stream(text);
+        std::istringstream stream(WithoutVertexWeights(text));
         if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, &stream, &materialReader, true, true)) {
             const std::string line = error.substr(0, error.find('\n'));
             return result.fail(ReadFailure::NotThisFormat, line);
