@@ -1,6 +1,7 @@
 #include "formats/obj_reader.h"
 
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <new>
 #include <sstream>
@@ -120,17 +121,21 @@ ReadResult Convert(const tinyobj::attrib_t& attrib, const std::vector<tinyobj::s
     return result;
 }
 
-// Vertex weight lines ("vw") are of no use to drawing, and the library converts their
-// joint numbers to int without a range check (undefined for 1e13): they are turned
-// into comments before it reads the text.
-std::string WithoutVertexWeights(const std::string& text) {
+// Lines of kinds drawing has no use for, which the library reads unsafely, become
+// comments before it sees the text: vertex weights ("vw"), whose joint numbers it
+// converts to int without a range check (undefined for 1e13), and subdivision tags
+// ("t"), whose counts size its arrays as given (a count of two billion).
+std::string WithoutUnusedLines(const std::string& text) {
     std::string kept = text;
+    auto startsLine = [&](size_t at, const char* keyword) {
+        const size_t length = std::strlen(keyword);
+        return kept.compare(at, length, keyword) == 0 &&
+               (at + length == kept.size() || kept[at + length] == ' ' || kept[at + length] == '\t');
+    };
     size_t line = 0;
     while (line < kept.size()) {
-        size_t at = kept.find_first_not_of(" \t", line);
-        if (at != std::string::npos && kept.compare(at, 2, "vw") == 0 &&
-            (at + 2 == kept.size() || kept[at + 2] == ' ' || kept[at + 2] == '\t'))
-            kept[at] = '#';
+        const size_t at = kept.find_first_not_of(" \t", line);
+        if (at != std::string::npos && (startsLine(at, "vw") || startsLine(at, "t"))) kept[at] = '#';
         const size_t end = kept.find_first_of("\r\n", line);  // the library ends lines at either
         if (end == std::string::npos) break;
         line = end + 1;
@@ -155,7 +160,7 @@ ReadResult ReadObjText(const std::string& text, const char* path, TriangleModel*
     MaterialsBesideModel materialReader(folder);
     ReadResult result;
     try {
-        std::istringstream stream(WithoutVertexWeights(text));
+        std::istringstream stream(WithoutUnusedLines(text));
         if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, &stream, &materialReader, true, true)) {
             const std::string line = error.substr(0, error.find('\n'));
             return result.fail(ReadFailure::NotThisFormat, line);
