@@ -3,7 +3,6 @@
 // any letter case. The user's own model comes first; when it cannot be used the
 // built-in lodge (a 3DS model) is loaded, and whatever does not load leaves the scene
 // drawing the coloured cube.
-#include <cctype>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -15,28 +14,22 @@
 #include "formats/model3ds.h"
 #include "formats/ms3d_model.h"
 #include "formats/obj_reader.h"
+#include "formats/texture_kind.h"
 #include "formats/triangle_model_gl.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
 
 namespace {
 
-// ASCII letters compared without case; `lower` is all lower case.
-bool EqualIgnoringCase(const char* text, const char* lower) {
-    for (; *lower; ++text, ++lower)
-        if (std::tolower(static_cast<unsigned char>(*text)) != *lower) return false;
-    return *text == '\0';
-}
-
 // The kind an extension names, letter case aside, and the trace that tells it: the
 // four-letter test comes first, so "x.ms3d" never reaches the three-letter one.
 ModelKind KindOfPath(const char* path, size_t n, const char** trace) {
     if (n >= 5 && path[n - 5] == '.') {
-        if (EqualIgnoringCase(path + n - 4, "ms3d")) {
+        if (HasEnding(path, n, ".ms3d")) {
             *trace = "Detected MS3D file type";
             return ModelKind::MS3D;
         }
-        if (EqualIgnoringCase(path + n - 4, "gltf")) {
+        if (HasEnding(path, n, ".gltf")) {
             *trace = "Detected glTF file type";
             return ModelKind::Gltf;
         }
@@ -44,15 +37,15 @@ ModelKind KindOfPath(const char* path, size_t n, const char** trace) {
         return ModelKind::None;
     }
     if (n >= 4 && path[n - 4] == '.') {
-        if (EqualIgnoringCase(path + n - 3, "3ds")) {
+        if (HasEnding(path, n, ".3ds")) {
             *trace = "Detected 3DS file type";
             return ModelKind::ThreeDS;
         }
-        if (EqualIgnoringCase(path + n - 3, "obj")) {
+        if (HasEnding(path, n, ".obj")) {
             *trace = "Detected OBJ file type";
             return ModelKind::Obj;
         }
-        if (EqualIgnoringCase(path + n - 3, "glb")) {
+        if (HasEnding(path, n, ".glb")) {
             *trace = "Detected glTF file type";
             return ModelKind::Gltf;
         }

@@ -3,10 +3,7 @@
 #include <cctype>
 #include <cstring>
 
-namespace {
-
-// Whether name ends in ending (lower case), compared without letter case.
-bool EndsWith(const char* name, size_t length, const char* ending) {
+bool HasEnding(const char* name, size_t length, const char* ending) {
     const size_t endingLength = std::strlen(ending);
     if (length < endingLength) return false;
     const char* tail = name + length - endingLength;
@@ -16,13 +13,11 @@ bool EndsWith(const char* name, size_t length, const char* ending) {
     return true;
 }
 
-}  // namespace
-
 TextureImageKind TextureKindForName(const char* name) {
     const size_t length = std::strlen(name);
-    if (EndsWith(name, length, ".bmp")) return TextureImageKind::Bitmap;
-    if (EndsWith(name, length, ".jpg") || EndsWith(name, length, ".jpeg")) return TextureImageKind::Jpeg;
-    if (EndsWith(name, length, ".png")) return TextureImageKind::Png;
-    if (EndsWith(name, length, ".tga")) return TextureImageKind::Targa;
+    if (HasEnding(name, length, ".bmp")) return TextureImageKind::Bitmap;
+    if (HasEnding(name, length, ".jpg") || HasEnding(name, length, ".jpeg")) return TextureImageKind::Jpeg;
+    if (HasEnding(name, length, ".png")) return TextureImageKind::Png;
+    if (HasEnding(name, length, ".tga")) return TextureImageKind::Targa;
     return TextureImageKind::None;
 }

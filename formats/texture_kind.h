@@ -1,6 +1,7 @@
-// The picture kind a texture file name selects by its ending, shared by both
-// model readers.
+// What a file name's ending selects, in any letter case: the picture kind of a texture
+// name (shared by the model readers), and the ending test itself (the model kinds too).
 #pragma once
+#include <cstddef>
 
 enum class TextureImageKind { None, Bitmap, Jpeg, Png, Targa };
 
@@ -8,3 +9,7 @@ enum class TextureImageKind { None, Bitmap, Jpeg, Png, Targa };
 // only the readers of today's formats decode), ".tga" a Targa file
 // (which no reader decodes), all in any letter case; anything else is none.
 TextureImageKind TextureKindForName(const char* name);
+
+// Whether the first `length` characters of name end in `ending` (given in lower case),
+// compared without letter case; nothing past `length` is read.
+bool HasEnding(const char* name, size_t length, const char* ending);

@@ -1,5 +1,6 @@
 #include "platform/file_open.h"
 
+#include <limits>
 #include <new>
 
 FileReading ReadFileAtMost(const char* path, size_t limit, std::vector<uint8_t>& bytes) {
@@ -24,19 +25,5 @@ FileReading ReadFileAtMost(const char* path, size_t limit, std::vector<uint8_t>&
 }
 
 bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-    bytes.clear();
-    std::FILE* file = OpenFileForReading(path);
-    if (!file) return false;
-    bool whole = true;
-    try {
-        uint8_t block[65536];
-        size_t count;
-        while ((count = std::fread(block, 1, sizeof block, file)) > 0) bytes.insert(bytes.end(), block, block + count);
-        whole = !std::ferror(file);
-    } catch (const std::bad_alloc&) {
-        whole = false;
-    }
-    std::fclose(file);
-    if (!whole) bytes.clear();
-    return whole;
+    return ReadFileAtMost(path, std::numeric_limits<size_t>::max(), bytes) == FileReading::Whole;
 }

@@ -1,21 +1,17 @@
 #include "tools/modelinfo/triangle_json.h"
 
-#include <cctype>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "formats/gltf_reader.h"
 #include "formats/obj_reader.h"
+#include "formats/texture_kind.h"
 #include "tools/modelinfo/json_text.h"
 
 namespace {
 
-bool EndsWith(const std::string& name, const std::string& ending) {
-    if (name.size() < ending.size()) return false;
-    for (size_t i = 0; i < ending.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(name[name.size() - ending.size() + i])) != ending[i]) return false;
-    return true;
-}
+bool EndsWith(const char* name, const char* ending) { return HasEnding(name, std::strlen(name), ending); }
 
 int ColorByte(float value) { return static_cast<int>(std::lround(std::fmin(std::fmax(value, 0.0f), 1.0f) * 255.0f)); }
 
