@@ -177,9 +177,6 @@ bool updateTrackbarLabel(HWND dialog, HWND control) {
 INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            // The trackbars exist already: importing this call from comctl32 is what
-            // registered their class, as the library loaded with the program.
-            InitCommonControls();
             Trace("ScreenSaverConfigureDialog:\tCaught a WM_INITDIALOG signal");
             WidenClippedLabels(dialog, kCaptionLabelId);
             setDialogValues(dialog);
@@ -198,7 +195,6 @@ INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wP
 INT_PTR CALLBACK ScreenSaverHelpDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
-            InitCommonControls();
             Trace("ScreenSaverHelpDialog:\tCaught a WM_INITDIALOG signal");
             return TRUE;
         case WM_COMMAND:  // OK, Enter and Esc

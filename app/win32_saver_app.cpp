@@ -4,6 +4,9 @@
 #include <ctime>
 #include <cstdlib>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "app/frame.h"
 #include "app/reader_notices.h"
 #include "app/saver_state.h"
@@ -93,6 +96,10 @@ void ShutdownSaver(HWND window) {
 }
 
 void SaverStartup() {
+    // The configuration dialog's trackbars are common controls. Version 6 of the
+    // library, which the manifest asks for, registers their class only on request.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
     LoadSettings();
 }
 

@@ -2,6 +2,7 @@
 byte, and each file has the form the saver and its loaders rely on."""
 import calendar
 import os
+import re
 import struct
 import subprocess
 import xml.etree.ElementTree as ElementTree
@@ -122,8 +123,16 @@ def test_icon_holds_one_128_square_image_with_transparency():
     assert transparent_by_mask == alphas.count(0)
 
 
+def project_version() -> str:
+    cache = (NATIVE_BUILD / "CMakeCache.txt").read_text()
+    return re.search(r"^CMAKE_PROJECT_VERSION:STATIC=(.*)$", cache, re.M).group(1)
+
+
 def test_manifest_runs_as_invoker_and_is_per_monitor_dpi_aware():
-    root = ElementTree.parse(RESOURCES / "velmora.manifest").getroot()
+    # The manifest as the build writes it, with the project's version.
+    root = ElementTree.parse(NATIVE_BUILD / "generated" / "velmora.manifest").getroot()
+    identity = root.find("{urn:schemas-microsoft-com:asm.v1}assemblyIdentity")
+    assert identity.get("version") == project_version() + ".0"
     levels = [e.get("level") for e in root.iter() if e.tag.endswith("requestedExecutionLevel")]
     assert levels == ["asInvoker"]
     awareness = [e.text for e in root.iter() if e.tag.endswith("}dpiAwareness")]

@@ -233,6 +233,20 @@ TEST(DialogTemplates, AboutDialogHasNoSystemMenuAndFourLines) {
     EXPECT_LE(lines.y + lines.height, 130);
 }
 
+// The program's manifest asks for Common Controls 6, the version that draws buttons,
+// check boxes and trackbars in the system's visual style. This program embeds the
+// same manifest, so the library it loads must be that side-by-side assembly (Wine's
+// copy reports 5.81 from DllGetVersion, so its folder is what tells).
+TEST(DialogTemplates, TheManifestBringsCommonControlsSix) {
+    HMODULE library = GetModuleHandleA("comctl32.dll");
+    ASSERT_NE(library, nullptr);
+    char path[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameA(library, path, MAX_PATH), 0u);
+    std::string folder = path;
+    std::transform(folder.begin(), folder.end(), folder.begin(), [](unsigned char c) { return std::tolower(c); });
+    EXPECT_NE(folder.find("microsoft.windows.common-controls_6595b64144ccf1df_6."), std::string::npos) << path;
+}
+
 // ---- The dialog at work ----
 
 // Plays its steps inside the modal loop of the dialog, one per timer tick. A step that
