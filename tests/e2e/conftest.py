@@ -13,7 +13,10 @@ ARTIFACTS = Path(os.environ.get("VELMORA_ARTIFACTS", BUILD.parent / "test-result
 SETTINGS_KEY = r"HKCU\Software\VLG"
 
 
-def winpath(path: Path) -> str:
+def winpath(path) -> str:
+    """A Unix path as Wine's Z: drive shows it; a Windows path ("C:\\...") as it is."""
+    if isinstance(path, str) and len(path) > 2 and path[1:3] == ":\\":
+        return path
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 

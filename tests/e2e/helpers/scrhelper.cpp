@@ -8,6 +8,8 @@
 //   scrhelper find CLASS TITLE
 //   scrhelper post CLASS TITLE MESSAGE WPARAM LPARAM
 //   scrhelper controls TITLE     (the child controls of the dialog titled TITLE)
+//   scrhelper version FILE       (the file's version resource and its string 1, as
+//                                 Explorer and the Screen Saver Settings read them)
 //
 // Results are printed as "key=value" lines.
 #include <windows.h>
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 static std::string JoinArguments(int argc, char** argv, int first) {
     std::string line;
@@ -210,6 +213,42 @@ static int Controls(int argc, char** argv) {
     return 0;
 }
 
+static std::string VersionText(const std::vector<char>& info, const char* name) {
+    char* text = nullptr;
+    UINT length = 0;
+    std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) || !text) return "";
+    return std::string(text, strnlen(text, length));
+}
+
+static int Version(int argc, char** argv) {
+    if (argc < 3) return 2;
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(argv[2], &ignored);
+    std::printf("has_version=%d\n", size ? 1 : 0);
+    if (size) {
+        std::vector<char> info(size);
+        GetFileVersionInfoA(argv[2], 0, size, info.data());
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        if (VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+            std::printf("file_version=%d.%d.%d.%d\n", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                        HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+            std::printf("product_version_number=%d.%d.%d.%d\n", HIWORD(fixed->dwProductVersionMS),
+                        LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
+                        LOWORD(fixed->dwProductVersionLS));
+        }
+        for (const char* name : {"ProductName", "ProductVersion", "FileVersion", "FileDescription", "LegalCopyright"})
+            std::printf("%s=%s\n", name, VersionText(info, name).c_str());
+    }
+    HMODULE module = LoadLibraryExA(argv[2], nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char description[256] = {};
+    if (module) LoadStringA(module, 1, description, sizeof description);
+    std::printf("string1=%s\n", description);
+    if (module) FreeLibrary(module);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
     if (argc >= 2) {
@@ -219,7 +258,8 @@ int main(int argc, char** argv) {
         if (!std::strcmp(argv[1], "find")) return Find(argc, argv);
         if (!std::strcmp(argv[1], "post")) return Post(argc, argv);
         if (!std::strcmp(argv[1], "controls")) return Controls(argc, argv);
+        if (!std::strcmp(argv[1], "version")) return Version(argc, argv);
     }
-    std::fprintf(stderr, "usage: scrhelper run|runenv|preview|find|post|controls ...\n");
+    std::fprintf(stderr, "usage: scrhelper run|runenv|preview|find|post|controls|version ...\n");
     return 2;
 }
