@@ -25,3 +25,12 @@ wine_binary() {
   elif command -v wine64 >/dev/null; then command -v wine64
   else command -v wine; fi
 }
+
+# Writes the papers that travel with the release into a folder: README.txt (the
+# user's README with the version filled in), LICENSE.txt and THIRD-PARTY-NOTICES.txt,
+# with Windows line ends so that every Notepad shows them as written.
+stage_papers() {  # version, folder
+  sed "s/@VERSION@/$1/g; s/\r\?\$/\r/" "$VELMORA_ROOT/installer/README.txt" >"$2/README.txt"
+  sed 's/\r\?$/\r/' "$VELMORA_ROOT/LICENSE" >"$2/LICENSE.txt"
+  sed 's/\r\?$/\r/' "$VELMORA_ROOT/THIRD-PARTY-NOTICES.txt" >"$2/THIRD-PARTY-NOTICES.txt"
+}

@@ -65,7 +65,19 @@ def uninstall_entries(saver) -> dict:
 
 def remove_every_installed_version(saver):
     for code in uninstall_entries(saver):
-        msiexec(saver, "/x", code, "/qn")
+        assert msiexec(saver, "/x", code, "/qn") == 0, code
+    assert not installed_saver().exists() and not program_folder().exists()
+
+
+def msi_table(msi: Path, table: str) -> list:
+    """The rows of one table of a package (msitools), each a list of column texts."""
+    out = subprocess.run(["msiinfo", "export", str(msi), table], capture_output=True, text=True, check=True).stdout
+    return [line.split("\t") for line in out.replace("\r", "").splitlines()[3:]]
+
+
+def build_msi(version: str, scr: Path, output: Path):
+    subprocess.run([str(ROOT / "tools" / "msi"), version, str(scr), str(output)], check=True,
+                   capture_output=True, timeout=120)
 
 
 def with_file_version(scr: bytes, major: int, minor: int) -> bytes:
@@ -109,7 +121,16 @@ def test_zip_holds_the_saver_and_its_papers():
         folder = f"velmora-{VERSION}/"
         assert names == [folder + n for n in ("LICENSE.txt", "README.txt", "THIRD-PARTY-NOTICES.txt", "velmora.scr")]
         assert archive.read(folder + "velmora.scr") == (RELEASE / "velmora.scr").read_bytes()
-        assert archive.read(folder + "LICENSE.txt") == (ROOT / "LICENSE").read_bytes()
+        # Papers with Windows line ends.
+        assert archive.read(folder + "LICENSE.txt") == (ROOT / "LICENSE").read_bytes().replace(b"\n", b"\r\n")
+
+
+def test_msi_gives_the_program_its_version_so_that_older_copies_give_way():
+    # Windows Installer keeps a versioned file on disk over an unversioned one; Wine
+    # does not, so the package's tables are what tell.
+    files = {row[0]: row for row in msi_table(MSI, "File")}
+    assert files["velmora.scr"][4] == f"{VERSION}.0", files["velmora.scr"]
+    assert "velmora.scr" not in [row[0] for row in msi_table(MSI, "MsiFileHash")]
 
 
 def test_msi_installs_for_the_machine_runs_there_and_uninstalls_cleanly(installer):
@@ -138,7 +159,13 @@ def test_msi_installs_for_the_machine_runs_there_and_uninstalls_cleanly(installe
     assert uninstall_entries(installer) == {}
 
 
-def test_installing_the_same_version_twice_leaves_one_file_and_one_entry(installer):
+def test_installing_the_same_version_twice_leaves_one_file_and_one_entry(installer, tmp_path):
+    # Every package of one version is one product.
+    rebuilt = tmp_path / "again.msi"
+    build_msi(VERSION, RELEASE / "velmora.scr", rebuilt)
+    codes = [{row[0]: row[1] for row in msi_table(msi, "Property")}["ProductCode"] for msi in (MSI, rebuilt)]
+    assert codes[0] == codes[1]
+
     assert msiexec(installer, "/i", winpath(MSI), "/qn") == 0
     assert msiexec(installer, "/i", winpath(MSI), "/qn") == 0
     assert len(uninstall_entries(installer)) == 1
@@ -150,8 +177,7 @@ def test_a_newer_version_upgrades_an_older_one_in_place(installer, tmp_path):
     older = tmp_path / "velmora.scr"
     older.write_bytes(with_file_version((RELEASE / "velmora.scr").read_bytes(), 0, 9))
     older_msi = tmp_path / "velmora-0.9.0.msi"
-    subprocess.run([str(ROOT / "tools" / "msi"), "0.9.0", str(older), str(older_msi)], check=True,
-                   capture_output=True, timeout=120)
+    build_msi("0.9.0", older, older_msi)
     assert msiexec(installer, "/i", winpath(older_msi), "/qn") == 0
     assert [e.get("DisplayVersion") for e in uninstall_entries(installer).values()] == ["0.9.0"]
     assert installer.helper("version", SYSTEM_SAVER).get("file_version") == "0.9.0.0"
