@@ -32,16 +32,26 @@ def is_teal(r, g, b):
     return r < 40 and g > 70 and b > 70 and abs(g - b) < 30
 
 
-def test_a_chosen_textured_ms3d_model_is_drawn_textured(saver, tmp_path):
-    subprocess.run(["convert", "-size", "64x64", "xc:rgb(0,160,160)", str(tmp_path / "teal.jpg")], check=True)
-    (tmp_path / "square.MS3D").write_bytes(ms3d_square(b".\\teal.jpg"))
-    saver.reg_set_text("ModelFile", winpath(tmp_path / "square.MS3D"))
-    job, shot = show(saver, ["/s"], "Screensaver", "own-model-ms3d", **STEADY)
+def write_teal_picture(path, size: int):
+    subprocess.run(["convert", "-size", f"{size}x{size}", "xc:rgb(0,160,160)", str(path)], check=True)
+
+
+def assert_the_teal_square_is_drawn(saver, model, shot_name: str):
+    """The saver, given `model` (a teal-textured square), draws it: neither the lodge
+    nor the cube."""
+    saver.reg_set_text("ModelFile", winpath(model))
+    job, shot = show(saver, ["/s"], "Screensaver", shot_name, **STEADY)
     end(saver, job)
-    teal = shot.count(lambda r, g, b: is_teal(r, g, b))
+    teal = shot.count(is_teal)
     assert teal > 20000, "the square's teal texture fills a good part of the screen"
     assert shot.count(is_wood) < teal / 50, "not the lodge"
     assert shot.count(is_cube_colour) < teal / 50, "not the cube"
+
+
+def test_a_chosen_textured_ms3d_model_is_drawn_textured(saver, tmp_path):
+    write_teal_picture(tmp_path / "teal.jpg", 64)
+    (tmp_path / "square.MS3D").write_bytes(ms3d_square(b".\\teal.jpg"))
+    assert_the_teal_square_is_drawn(saver, tmp_path / "square.MS3D", "own-model-ms3d")
 
 
 def test_a_damaged_chosen_model_gives_the_lodge_and_no_box(saver, tmp_path):
@@ -61,7 +71,7 @@ def test_a_damaged_chosen_model_gives_the_lodge_and_no_box(saver, tmp_path):
 
 def test_browse_chooses_a_model_through_the_open_dialog_and_ok_stores_it(saver, tmp_path):
     from test_dialog import DIALOG, click, label_text, wait_until, wait_until_closed
-    subprocess.run(["convert", "-size", "8x8", "xc:rgb(0,160,160)", str(tmp_path / "teal.jpg")], check=True)
+    write_teal_picture(tmp_path / "teal.jpg", 8)
     model = tmp_path / "square.ms3d"
     model.write_bytes(ms3d_square(b".\\teal.jpg"))
     job = saver.start("/c")
@@ -114,12 +124,6 @@ def gltf_square(image_uri: str) -> dict:
 
 def test_a_chosen_textured_gltf_model_is_drawn_textured(saver, tmp_path):
     import json
-    subprocess.run(["convert", "-size", "32x32", "xc:rgb(0,160,160)", str(tmp_path / "teal.png")], check=True)
+    write_teal_picture(tmp_path / "teal.png", 32)
     (tmp_path / "square.gltf").write_text(json.dumps(gltf_square("teal.png")))
-    saver.reg_set_text("ModelFile", winpath(tmp_path / "square.gltf"))
-    job, shot = show(saver, ["/s"], "Screensaver", "own-model-gltf", **STEADY)
-    end(saver, job)
-    teal = shot.count(lambda r, g, b: is_teal(r, g, b))
-    assert teal > 20000, "the square's teal PNG texture fills a good part of the screen"
-    assert shot.count(is_wood) < teal / 50, "not the lodge"
-    assert shot.count(is_cube_colour) < teal / 50, "not the cube"
+    assert_the_teal_square_is_drawn(saver, tmp_path / "square.gltf", "own-model-gltf")
