@@ -11,7 +11,7 @@
 
 #include "formats/model3ds.h"
 #include "formats/vertex_normals.h"
-#include "tests/unit/chunk_writer.h"
+#include "bench/grid_3ds.h"
 #include "tests/unit/normal_scan.h"
 
 namespace {
@@ -29,32 +29,8 @@ std::string SyntheticMeshPath() {
     const int columns = 250, rows = 200;
     ChunkWriter w;
     chunks::BeginFile(w);
-    for (int part = 0; part < 2; ++part) {
-        w.Begin(0x4000);
-        w.Str("Grid" + std::to_string(part));
-        w.Begin(0x4100);
-        std::vector<float> xyz;
-        std::vector<float> uv;
-        for (int r = 0; r < rows; ++r) {
-            for (int c = 0; c < columns; ++c) {
-                xyz.insert(xyz.end(), {float(c), float(r), float((c * c + r * r) % 17) * 0.05f + float(part)});
-                uv.insert(uv.end(), {float(c) / columns, float(r) / rows});
-            }
-        }
-        chunks::Vertices(w, xyz);
-        std::vector<uint16_t> faces;
-        for (int r = 0; r + 1 < rows; ++r) {
-            for (int c = 0; c + 1 < columns; ++c) {
-                uint16_t a = uint16_t(r * columns + c), b = uint16_t(a + 1), d = uint16_t(a + columns), e = uint16_t(d + 1);
-                faces.insert(faces.end(), {a, b, e, a, e, d});
-            }
-        }
-        chunks::BeginFaces(w, faces);
-        w.End();
-        chunks::TexCoords(w, uv);
-        w.End();
-        w.End();
-    }
+    for (int part = 0; part < 2; ++part)
+        WriteGridObject(w, "Grid" + std::to_string(part), columns, 0, rows - 1, float(part), rows);
     chunks::EndFile(w);
     path = (std::filesystem::temp_directory_path() / "velmora_bench_grid.3ds").string();
     std::FILE* out = std::fopen(path.c_str(), "wb");

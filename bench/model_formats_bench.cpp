@@ -13,15 +13,13 @@
 #include "formats/gltf_reader.h"
 #include "formats/model3ds.h"
 #include "formats/obj_reader.h"
-#include "tests/unit/chunk_writer.h"
+#include "bench/grid_3ds.h"
 
 namespace {
 
 constexpr int kColumns = 201;      // vertices across
 constexpr int kRows = 251;         // vertices down: 200 x 250 cells, 100,000 triangles
 constexpr int kSplitRow = 125;     // the 3DS file's two objects meet at this row
-
-float Height(int c, int r) { return float((c * c + r * r) % 17) * 0.05f; }
 
 std::string Write(const char* name, const std::string& bytes) {
     const std::string path = (std::filesystem::temp_directory_path() / name).string();
@@ -37,7 +35,7 @@ const std::string& ObjPath() {
     static const std::string path = [] {
         std::string text;
         for (int r = 0; r < kRows; ++r)
-            for (int c = 0; c < kColumns; ++c) text += "v " + std::to_string(c) + " " + std::to_string(r) + " " + std::to_string(Height(c, r)) + "\n";
+            for (int c = 0; c < kColumns; ++c) text += "v " + std::to_string(c) + " " + std::to_string(r) + " " + std::to_string(GridHeight(c, r)) + "\n";
         for (int r = 0; r < kRows; ++r)
             for (int c = 0; c < kColumns; ++c) text += "vt " + std::to_string(float(c) / kColumns) + " " + std::to_string(float(r) / kRows) + "\n";
         for (int r = 0; r + 1 < kRows; ++r)
@@ -62,7 +60,7 @@ const std::string& GlbPath() {
         std::string bin;
         for (int r = 0; r < kRows; ++r)
             for (int c = 0; c < kColumns; ++c) {
-                const float xyz[3] = {float(c), float(r), Height(c, r)};
+                const float xyz[3] = {float(c), float(r), GridHeight(c, r)};
                 Append(bin, xyz, sizeof xyz);
             }
         const size_t uvOffset = bin.size();
@@ -108,32 +106,11 @@ const std::string& ThreeDSPath() {
     static const std::string path = [] {
         ChunkWriter w;
         chunks::BeginFile(w);
-        for (int part = 0; part < 2; ++part) {
-            const int first = part * kSplitRow, last = part ? kRows - 1 : kSplitRow;
-            w.Begin(0x4000);
-            w.Str("Grid" + std::to_string(part));
-            w.Begin(0x4100);
-            std::vector<float> xyz, uv;
-            for (int r = first; r <= last; ++r)
-                for (int c = 0; c < kColumns; ++c) {
-                    xyz.insert(xyz.end(), {float(c), float(r), Height(c, r)});
-                    uv.insert(uv.end(), {float(c) / kColumns, float(r) / kRows});
-                }
-            chunks::Vertices(w, xyz);
-            std::vector<uint16_t> faces;
-            for (int r = 0; r < last - first; ++r)
-                for (int c = 0; c + 1 < kColumns; ++c) {
-                    const uint16_t a = uint16_t(r * kColumns + c), b = uint16_t(a + 1), d = uint16_t(a + kColumns), e = uint16_t(d + 1);
-                    faces.insert(faces.end(), {a, b, e, a, e, d});
-                }
-            chunks::BeginFaces(w, faces);
-            w.End();
-            chunks::TexCoords(w, uv);
-            w.End();
-            w.End();
-        }
+        for (int part = 0; part < 2; ++part)
+            WriteGridObject(w, "Grid" + std::to_string(part), kColumns, part * kSplitRow,
+                            part ? kRows - 1 : kSplitRow, 0.0f, kRows);
         chunks::EndFile(w);
-        return Write("velmora_bench_grid.3ds", std::string(w.bytes.begin(), w.bytes.end()));
+        return Write("velmora_bench_split_grid.3ds", std::string(w.bytes.begin(), w.bytes.end()));
     }();
     return path;
 }
