@@ -158,15 +158,24 @@ class Saver:
     def xdotool(self, *args):
         subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=30, env=self.environ)
 
+    def _reg_add(self, name: str, kind: str, data: str):
+        """Writes one setting with Wine's reg. On a loaded machine reg has once ended
+        with 1 right after a saver run, for no reason it printed; a failed write is
+        tried twice more, and the last failure is reported with Wine's own errors."""
+        command = [self.wine, "reg", "add", SETTINGS_KEY, "/v", name, "/t", kind, "/d", data, "/f"]
+        environ = dict(self.environ or os.environ, WINEDEBUG="err+all")
+        for attempt in range(3):
+            result = subprocess.run(command, capture_output=True, text=True, timeout=60, env=environ)
+            if result.returncode == 0:
+                return
+            time.sleep(1)
+        raise AssertionError(f"{command} ended with {result.returncode}: {result.stdout} {result.stderr}")
+
     def reg_set_dword(self, name: str, value: int):
-        subprocess.run([self.wine, "reg", "add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD",
-                        "/d", str(value), "/f"], capture_output=True, check=True, timeout=60,
-                       env=self.environ)
+        self._reg_add(name, "REG_DWORD", str(value))
 
     def reg_set_text(self, name: str, value: str):
-        subprocess.run([self.wine, "reg", "add", SETTINGS_KEY, "/v", name, "/t", "REG_SZ",
-                        "/d", value, "/f"], capture_output=True, check=True, timeout=60,
-                       env=self.environ)
+        self._reg_add(name, "REG_SZ", value)
 
     def reg_values(self) -> dict:
         """The DWORD values under the settings key; None when the key is missing."""
