@@ -44,7 +44,8 @@ ModelFileSummary SummarizeModelFile(const std::string& path) {
     ReadResult result;
     int64_t triangles = 0;
     int64_t textures = 0;
-    switch (ModelKindOfPath(path)) {
+    const ModelKind kind = ModelKindOfPath(path);
+    switch (kind) {
         case ModelKind::ThreeDS: {
             Model3DS reader;
             result = reader.Import(&reader.model, path.c_str());
@@ -67,7 +68,7 @@ ModelFileSummary SummarizeModelFile(const std::string& path) {
         case ModelKind::Obj:
         case ModelKind::Gltf: {
             TriangleModel model;
-            const bool obj = ModelKindOfPath(path) == ModelKind::Obj;
+            const bool obj = kind == ModelKind::Obj;
             result = obj ? ReadObjFile(path.c_str(), &model) : ReadGltfFile(path.c_str(), &model);
             triangles = model.TriangleCount();
             for (const TriangleMaterial& material : model.materials)

@@ -25,6 +25,7 @@
 #include <tiny_gltf.h>
 #include <nlohmann/json.hpp>
 
+#include "formats/model_file.h"
 #include "platform/file_open.h"
 
 namespace {
@@ -54,12 +55,6 @@ bool StartsWith(const std::string& text, const char* prefix) { return text.rfind
 
 uint32_t LittleEndian32(const unsigned char* bytes) {
     return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
-}
-
-// The folder of a path, with its trailing separator ("" for a bare name).
-std::string ModelFolder(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 int HexDigit(char c) {
@@ -708,7 +703,7 @@ bool Read(const unsigned char* data, size_t size, const std::string& path, Trian
     if (!CheckJson(json, jsonSize, &imageDataUris, result)) return false;
 
     // The library joins its base folder and a URI with '/'.
-    const std::string folder = ModelFolder(path);
+    const std::string folder = FolderOf(path);
     const std::string base = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
     BufferFiles files;
     files.prefix = base.empty() || base.back() == '/' ? base : base + "/";
@@ -750,13 +745,7 @@ ReadResult ReadGltfBytes(const unsigned char* data, size_t size, const char* pat
 ReadResult ReadGltfFile(const char* path, TriangleModel* model) {
     *model = TriangleModel();
     std::vector<unsigned char> bytes;
-    switch (ReadFileAtMost(path, kMaxModelFileBytes, bytes)) {
-        case FileReading::CannotOpen:
-            return ReadResult().fail(ReadFailure::CannotOpen);
-        case FileReading::TooLarge:
-            return ReadResult().fail(ReadFailure::TooLarge, "a file over 256 MiB");
-        case FileReading::Whole:
-            break;
-    }
+    ReadResult read = ReadModelFile(path, &bytes);
+    if (!read) return read;
     return ReadGltfBytes(bytes.data(), bytes.size(), path, model);
 }

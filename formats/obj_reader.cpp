@@ -10,7 +10,7 @@
 #define TINYOBJLOADER_IMPLEMENTATION
 #include <tiny_obj_loader.h>
 
-#include "platform/file_open.h"
+#include "formats/model_file.h"
 #include "platform/trace.h"
 
 namespace {
@@ -22,9 +22,8 @@ public:
     explicit MaterialsBesideModel(std::string folder) : folder(std::move(folder)) {}
     bool operator()(const std::string& name, std::vector<tinyobj::material_t>* materials,
                     std::map<std::string, int>* names, std::string* warning, std::string*) override {
-        const bool absolute = !name.empty() && (name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':'));
         std::vector<uint8_t> bytes;
-        if (ReadFileAtMost((absolute ? name : folder + name).c_str(), kMaxModelFileBytes, bytes) != FileReading::Whole) {
+        if (!ReadModelFile((IsAbsoluteName(name) ? name : folder + name).c_str(), &bytes)) {
             if (warning) *warning += "material file not read: " + name + "\n";
             return false;
         }
@@ -61,8 +60,7 @@ ReadResult Convert(const tinyobj::attrib_t& attrib, const std::vector<tinyobj::s
         for (int i = 0; i < 3; ++i) material.baseColor[i] = std::isfinite(source.diffuse[i]) ? source.diffuse[i] : 1.0f;
         if (!source.diffuse_texname.empty()) {
             const std::string& name = source.diffuse_texname;
-            const bool absolute = name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':');
-            material.textureFile = absolute ? name : folder + name;
+            material.textureFile = IsAbsoluteName(name) ? name : folder + name;
         }
         model->materials.push_back(std::move(material));
     }
@@ -145,11 +143,6 @@ std::string WithoutUnusedLines(const std::string& text) {
 
 }  // namespace
 
-std::string FolderOf(const std::string& path) {
-    const size_t separator = path.find_last_of("/\\");
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
 ReadResult ReadObjText(const std::string& text, const char* path, TriangleModel* model) {
     *model = TriangleModel();
     tinyobj::attrib_t attrib;
@@ -178,10 +171,7 @@ ReadResult ReadObjText(const std::string& text, const char* path, TriangleModel*
 
 ReadResult ReadObjFile(const char* path, TriangleModel* model) {
     std::vector<uint8_t> bytes;
-    switch (ReadFileAtMost(path, kMaxModelFileBytes, bytes)) {
-        case FileReading::Whole: break;
-        case FileReading::CannotOpen: return ReadResult().fail(ReadFailure::CannotOpen);
-        case FileReading::TooLarge: return ReadResult().fail(ReadFailure::TooLarge, "a file over 256 MiB");
-    }
+    ReadResult read = ReadModelFile(path, &bytes);
+    if (!read) return read;
     return ReadObjText(std::string(bytes.begin(), bytes.end()), path, model);
 }

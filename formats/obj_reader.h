@@ -11,6 +11,3 @@
 ReadResult ReadObjFile(const char* path, TriangleModel* model);
 // The same from the file's text; path names the file (MTL files are read beside it).
 ReadResult ReadObjText(const std::string& text, const char* path, TriangleModel* model);
-
-// The folder part of a path, with its trailing separator ("" for a bare name).
-std::string FolderOf(const std::string& path);

@@ -10,9 +10,7 @@
 
 #include "formats/read_result.h"
 
-// Model files (with their buffers and pictures) larger than this are refused before
-// parsing, and models with more triangles than this: too large.
-constexpr size_t kMaxModelFileBytes = 256u << 20;
+// Models with more triangles than this are refused: too large.
 constexpr int64_t kMaxModelTriangles = 10000000;
 
 struct TriangleCorner {
