@@ -5,6 +5,7 @@
 #include "host/host_state.h"
 #include "host/mouse_rule.h"
 #include "host/win32_host.h"
+#include "platform/trace.h"
 
 static ScreenPoint CursorPosition() {
     POINT p = {0, 0};
@@ -195,19 +196,30 @@ static LRESULT EndRequest(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 static LRESULT OnClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     HostState.monitorPoweredDown = 0;
     // A close before any input (another program's, or the first mouse move's) is dropped.
-    if (!HostState.closeArmed) return 0;
+    if (!HostState.closeArmed) {
+        Trace("Saver window: close dropped, no input yet");
+        return 0;
+    }
     if (!VerifySaverPassword(window)) {
         HostState.referenceCursor = CursorPosition();
         return 0;
     }
+    Trace("Saver window: closing");
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
 static LRESULT OnMouseMove(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // The platform sends one move at start-up without any input: it arms nothing.
-    if (HostState.mouseMoveSeen) HostState.closeArmed = 1;
-    else HostState.mouseMoveSeen = 1;
+    // Each step is traced once, so that a watcher knows which input has arrived.
+    if (HostState.mouseMoveSeen) {
+        if (!HostState.closeArmed) Trace("Saver window: second mouse move, close armed");
+        HostState.closeArmed = 1;
+    } else {
+        HostState.mouseMoveSeen = 1;
+        Trace("Saver window: first mouse move");
+    }
     ScreenPoint now = CursorPosition();
+    TraceF("Saver window: mouse move to %ld,%ld", static_cast<long>(now.x), static_cast<long>(now.y));
     if (!MouseMoveEndsSaver(HostState.referenceCursor, now, HostState.mouseMoveThreshold) ||
         HostState.windowedMode)
         HostState.referenceCursor = now;
