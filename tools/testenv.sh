@@ -26,6 +26,12 @@ testenv_start() {
   # withdrawn; openbox answers at once and changes nothing else the saver sees.
   openbox --sm-disable >"$TESTENV_DIR/openbox.log" 2>&1 &
   TESTENV_WM_PID=$!
+  # Windows mapped before the window manager runs are never given the focus.
+  tries=0
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    [ $tries -lt 200 ] || { cat "$TESTENV_DIR/openbox.log"; die "openbox did not start"; }
+    sleep 0.1; tries=$((tries + 1))
+  done
   export WINEPREFIX="$TESTENV_DIR/wineprefix"
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="

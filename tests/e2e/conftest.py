@@ -1,8 +1,10 @@
 """End-to-end fixtures: the real velmora.scr under Wine on the Xvfb display that
 tools/test prepared (DISPLAY, WINEPREFIX and WINE come from its environment)."""
 import os
+import re
 import shutil
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -29,12 +31,42 @@ def parse_report(text: str) -> dict:
     return report
 
 
-class Background:
-    """A scrhelper started in the background; `result` waits for its report."""
+def wait_until(condition, what: str, timeout: float = 20, interval: float = 0.1):
+    """Polls `condition` until it gives a true value, and returns that value. The saver
+    and Wine act on their own time: a test waits for what it needs to have happened,
+    up to a deadline, and then fails saying what did not happen."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"{what} (waited {timeout} s)")
+        time.sleep(interval)
 
-    def __init__(self, process: subprocess.Popen):
+
+class Background:
+    """A scrhelper started in the background; `result` waits for its report. The
+    saver's trace messages go to `trace`, so that a test can wait for a step of the
+    run (`wait_for_trace`) instead of sleeping."""
+
+    def __init__(self, process: subprocess.Popen, program: str, trace: Path = None):
         self.process = process
+        self.program = program  # the saver's path as Wine shows it on the process's command line
+        self.trace = trace
         self._report = None
+
+    def traced(self, text: str) -> bool:
+        return bool(self.trace) and self.trace.exists() and text in self.trace.read_text(errors="replace")
+
+    def wait_for_trace(self, text: str, timeout: float = 20):
+        """Waits until the saver has traced `text`; fails if it ends or the deadline passes first."""
+        def seen():
+            if self.traced(text):
+                return True
+            assert not self.finished(), f"the run ended before it traced {text!r}: {self.result()}"
+            return False
+        wait_until(seen, f"the saver never traced {text!r}", timeout)
 
     def result(self, timeout: float = 60) -> dict:
         if self._report is None:
@@ -49,8 +81,9 @@ class Background:
         if self.process.poll() is None:
             self.process.kill()
         # The saver is the helper's child and outlives it; end it too, or it keeps
-        # the report pipe open.
-        subprocess.run(["pkill", "-f", "velmora.scr"], capture_output=True)
+        # the report pipe open. Only this build's saver: another checkout's tests may
+        # be running theirs on another display.
+        subprocess.run(["pkill", "-f", re.escape(self.program)], capture_output=True)
         try:
             self.process.communicate(timeout=20)
         except subprocess.TimeoutExpired:
@@ -92,6 +125,7 @@ class Saver:
         self.scr = BUILD / "velmora.scr"
         self.helper_exe = BUILD / "tests" / "scrhelper.exe"
         self.background = []
+        self.traces = Path(tempfile.mkdtemp(prefix="velmora-e2e-trace."))
 
     def _helper_args(self, *args) -> list:
         return [self.wine, str(self.helper_exe), *[str(a) for a in args]]
@@ -104,16 +138,17 @@ class Saver:
 
     def start(self, *args, timeout_ms: int = 60000, env: str = None, trace: Path = None) -> Background:
         """Starts velmora.scr with `args` in the background; `env` ("NAME=value")
-        sets one environment variable for it; with `trace`, the saver's trace
-        messages (Wine's debug strings) are written to that file."""
+        sets one environment variable for it. The saver's trace messages (Wine's debug
+        strings) are written to `trace`, or to a file of this fixture's own."""
         command = ("runenv", timeout_ms, env) if env else ("run", timeout_ms)
-        environ = self.environ
-        if trace:
-            environ = dict(self.environ or os.environ, WINEDEBUG="+debugstr")
-        process = subprocess.Popen(self._helper_args(*command, winpath(self.scr), *args),
-                                   stdout=subprocess.PIPE, stderr=open(trace, "w") if trace else subprocess.DEVNULL,
-                                   text=True, env=environ)
-        job = Background(process)
+        if trace is None:
+            self.traces.mkdir(exist_ok=True)
+            trace = self.traces / f"run-{len(self.background)}.log"
+        environ = dict(self.environ or os.environ, WINEDEBUG="+debugstr")
+        with open(trace, "w") as sink:
+            process = subprocess.Popen(self._helper_args(*command, winpath(self.scr), *args),
+                                       stdout=subprocess.PIPE, stderr=sink, text=True, env=environ)
+        job = Background(process, winpath(self.scr), Path(trace))
         self.background.append(job)
         return job
 
@@ -125,7 +160,7 @@ class Saver:
     def start_preview(self, hold_ms: int, prefix: str = "/p", timeout_ms: int = 20000) -> Background:
         process = subprocess.Popen(self._helper_args("preview", timeout_ms, hold_ms, winpath(self.scr), prefix),
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=self.environ)
-        job = Background(process)
+        job = Background(process, winpath(self.scr))
         self.background.append(job)
         return job
 
@@ -146,17 +181,73 @@ class Saver:
 
     def wait_for_window(self, title: str, timeout: float = 20) -> str:
         """Waits until an X window with exactly this title is mapped; its X id."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                                   capture_output=True, text=True, env=self.environ).stdout.split()
-            if found:
-                return found[0]
-            time.sleep(0.2)
-        raise AssertionError(f"no window titled {title!r} appeared")
+        def found():
+            return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                                  capture_output=True, text=True, env=self.environ).stdout.split()
+        return wait_until(found, f"no window titled {title!r} appeared", timeout, interval=0.2)[0]
 
     def xdotool(self, *args):
         subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=30, env=self.environ)
+
+    def pointer(self) -> tuple:
+        """(x, y, X id of the window under it) of the pointer."""
+        out = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True,
+                             timeout=30, env=self.environ).stdout
+        fields = dict(line.split("=", 1) for line in out.split())
+        return int(fields["X"]), int(fields["Y"]), fields.get("WINDOW", "")
+
+    def top_level(self, window: str) -> str:
+        """The child of the root window that holds `window`: the window manager's frame
+        around it, which is what X reports under the pointer."""
+        while True:
+            out = subprocess.run(["xwininfo", "-tree", "-id", window], capture_output=True, text=True,
+                                 timeout=30, env=self.environ).stdout
+            root = re.search(r"Root window id: (0x[0-9a-f]+)", out)
+            parent = re.search(r"Parent window id: (0x[0-9a-f]+)", out)
+            if not root or not parent or parent.group(1) == root.group(1):
+                return window
+            window = str(int(parent.group(1), 16))
+
+    def pointer_over(self, window: str) -> bool:
+        """Whether a click would go to `window`: the pointer is over its frame."""
+        return self.pointer()[2] == self.top_level(window)
+
+    def focused_window(self) -> str:
+        return subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True, timeout=30,
+                              env=self.environ).stdout.strip()
+
+    def focus(self, window: str, activate: bool = False):
+        """Makes sure that key presses reach `window`: waits until the X focus is on it.
+        With `activate` (as a user's click on the window would), or when the window
+        manager has not given it the focus within a second of asking, the window manager
+        is asked to activate it, again every two seconds. Fails naming the window that
+        has the focus instead."""
+        started = time.monotonic()
+        asked = None
+        while self.focused_window() != window:
+            now = time.monotonic()
+            if now - started > 20:
+                raise AssertionError(f"window {window} does not take the focus; {self.focused_window()} has it")
+            if (activate or now - started > 1) and (asked is None or now - asked > 2):
+                self.xdotool("windowactivate", window)
+                asked = now
+            time.sleep(0.1)
+
+    def key(self, window: str, *keys, activate: bool = False):
+        """Presses `keys` with `window` sure to take them."""
+        self.focus(window, activate)
+        self.xdotool("key", *keys)
+
+    def wait_for_screen(self, name: str, condition, timeout: float = 20) -> "Screen":
+        """Screenshots (kept as `name`) until `condition(shot)` holds, and returns that
+        shot: a run has drawn what the test looks at. After the deadline the last shot
+        is returned, for the test's own checks to say what is wrong with it."""
+        deadline = time.monotonic() + timeout
+        while True:
+            shot = self.screen_pixels(name)
+            if condition(shot) or time.monotonic() >= deadline:
+                return shot
+            time.sleep(0.2)
 
     def _reg_add(self, name: str, kind: str, data: str):
         """Writes one setting with Wine's reg. On a loaded machine reg has once ended
@@ -209,6 +300,7 @@ class Saver:
             if job._report is None:
                 job.stop()
         self.background.clear()
+        shutil.rmtree(self.traces, ignore_errors=True)
 
 
 @pytest.fixture(scope="session", autouse=True)

@@ -1,11 +1,10 @@
 """The configuration dialog and its About box as a user meets them: opened by the
 configuration command lines, pressed with real mouse clicks, kept as screenshots."""
-import time
 from pathlib import Path
 
 import pytest
 
-from conftest import Screen
+from conftest import Screen, wait_until
 
 BANNER = Path(__file__).resolve().parents[2] / "resources" / "banner.bmp"
 
@@ -33,16 +32,14 @@ def control(items: list, control_id: int) -> dict:
 
 
 def click(saver, title: str, control_id: int):
+    """Clicks the middle of a control, once the pointer is over the window titled
+    `title` (and no other window covers the control)."""
+    window = saver.wait_for_window(title)
     left, top, right, bottom = control(controls(saver, title), control_id)["box"]
-    saver.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", "1")
-
-
-def wait_until(condition, what: str, timeout: float = 10):
-    """Polls `condition` until it holds; the saver handles input and paints on its own time."""
-    deadline = time.monotonic() + timeout
-    while not condition():
-        assert time.monotonic() < deadline, what
-        time.sleep(0.2)
+    saver.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
+    wait_until(lambda: saver.pointer_over(window),
+               f"the pointer is over window {saver.pointer()[2]}, not {title!r} ({window})", timeout=10)
+    saver.xdotool("click", "1")
 
 
 def wait_until_closed(saver, title: str):

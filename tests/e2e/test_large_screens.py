@@ -14,7 +14,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import ARTIFACTS, Saver
+from conftest import ARTIFACTS, Saver, wait_until
 
 DISPLAYS = {
     "3840x2160": ["-screen", "0", "3840x2160x24"],
@@ -42,6 +42,10 @@ def start_display(folder: Path, screens: list) -> tuple:
     display = f":{number}"
     wm = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=display),
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Windows mapped before the window manager runs are never given the focus.
+    wait_until(lambda: "window id" in subprocess.run(
+        ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True,
+        env=dict(os.environ, DISPLAY=display)).stdout, "openbox did not start", 30)
     return display, [wm, xvfb]
 
 
@@ -94,8 +98,8 @@ def test_full_screen_keeps_the_lodge_in_view(large_screen):
     name, saver = large_screen
     saver.xdotool("mousemove", 20, 20)
     job = saver.start("/s", timeout_ms=300000)
-    saver.wait_for_window("Screensaver", timeout=60)
-    time.sleep(2)
+    window = saver.wait_for_window("Screensaver", timeout=60)
+    wait_until(lambda: lit_pixels(saver, f"large-{name}-start", keep=False)[0] > 0, "nothing was drawn", 120)
     # Thirty shots at least a second apart: half a minute or more of drift, however
     # slowly a loaded machine takes them.
     shown, dark = 0, []
@@ -108,6 +112,6 @@ def test_full_screen_keeps_the_lodge_in_view(large_screen):
         else:
             dark.append(shot)
         time.sleep(max(0.0, 1.0 - (time.monotonic() - taken)))
-    saver.xdotool("key", "q")
+    saver.key(window, "q")
     assert job.result(timeout=60).get("exit_hex") == "0x00000000"
     assert shown >= 0.95 * 30, f"the lodge was off screen in shots {dark} of 30"

@@ -17,18 +17,41 @@ def lodge_share(shot, box=None):
     return drawn, (wood / drawn if drawn else 0.0), (cube / drawn if drawn else 0.0)
 
 
-def show(saver, args, title, name, env=None, trace=None, **settings):
+def lodge_drawn(shot, box=None) -> bool:
+    drawn, wood, _ = lodge_share(shot, box)
+    return drawn > 5000 and wood > 0.5
+
+
+def show(saver, args, title, name, env=None, trace=None, ready=lodge_drawn, **settings):
+    """Starts a run with `settings` and waits for its window and for a screenshot in
+    which `ready(shot, box)` holds (by default: the lodge is drawn), box being the
+    window's place on the screen; the window's X id is kept as `job.window`."""
     for key, value in settings.items():
         saver.reg_set_dword(key, value)
     job = saver.start(*args, env=env, trace=trace)
-    saver.wait_for_window(title)
-    time.sleep(2.5)
-    shot = saver.screen_pixels(name)
+    job.window = saver.wait_for_window(title)
+    box = saver.window_box(job.window)
+    shot = saver.wait_for_screen(name, lambda shot: ready(shot, box))
     return job, shot
 
 
 def end(saver, job):
-    saver.xdotool("key", "q")
+    """Ends a full-screen run with a key press, sure that its window takes it."""
+    saver.key(job.window, "q")
+    assert job.result().get("exit_hex") == "0x00000000"
+
+
+def close_windowed(saver, job):
+    """Closes a windowed run as a user does: the pointer crosses the window (two
+    mouse-move messages, which it takes to arm the close), then Alt+F4 to the window
+    manager. Each move is waited for until the saver has taken it: two moves that
+    arrive together are merged into one message, and the close would be dropped."""
+    left, top, right, bottom = saver.window_box(job.window)
+    saver.xdotool("mousemove", left + 100, top + 100)
+    job.wait_for_trace("Saver window: first mouse move")
+    saver.xdotool("mousemove", left + 120, top + 110)
+    job.wait_for_trace("Saver window: second mouse move, close armed")
+    saver.key(job.window, "alt+F4", activate=True)
     assert job.result().get("exit_hex") == "0x00000000"
 
 
@@ -41,14 +64,10 @@ def test_full_screen_shows_the_textured_lodge(saver):
 
 
 def test_windowed_run_shows_the_lodge(saver):
-    saver.xdotool("mousemove", 900, 700)
+    saver.xdotool("mousemove", 900, 700)  # outside the window: no move reaches it at its start
     job, shot = show(saver, ["/w"], "Windowed Screensaver", "lodge-windowed")
-    client = saver.window_box(saver.wait_for_window("Windowed Screensaver"))
-    saver.xdotool("mousemove", 300, 300)
-    saver.xdotool("mousemove", 320, 310)
-    time.sleep(0.3)
-    saver.xdotool("key", "alt+F4")
-    assert job.result().get("exit_hex") == "0x00000000"
+    client = saver.window_box(job.window)
+    close_windowed(saver, job)
     # The client area only: the window's frame and caption are no part of the model.
     drawn, wood, cube = lodge_share(shot, client)
     assert drawn > 5000
@@ -62,7 +81,6 @@ def test_preview_runs_in_the_background_until_its_parent_goes(saver):
     # here the screenshot is only kept, and the parent's grey is never taken for it.
     job = saver.start_preview(hold_ms=4500)
     saver.wait_for_window("Preview Parent")
-    time.sleep(2.5)
     saver.screenshot("lodge-preview")
     report = job.result()
     assert report.get("child") == "1" and report.get("child_size") == "320x240", report
@@ -79,8 +97,13 @@ def test_lighting_and_blur_runs_of_the_lodge(saver):
     assert wood > 0.5 and cube < 0.02
 
 
+def cube_drawn(shot, box=None) -> bool:
+    return shot.count(is_cube_colour, box) > 5000
+
+
 def test_cube_shows_when_temp_cannot_be_used(saver):
-    job, shot = show(saver, ["/s"], "Screensaver", "cube-without-temp", env=r"TEMP=C:\no\such\folder")
+    job, shot = show(saver, ["/s"], "Screensaver", "cube-without-temp", env=r"TEMP=C:\no\such\folder",
+                     ready=cube_drawn)
     end(saver, job)
     drawn = shot.count(lambda r, g, b: not is_black(r, g, b))
     assert shot.count(is_cube_colour) > 0.95 * drawn

@@ -40,7 +40,8 @@ def assert_the_teal_square_is_drawn(saver, model, shot_name: str):
     """The saver, given `model` (a teal-textured square), draws it: neither the lodge
     nor the cube."""
     saver.reg_set_text("ModelFile", winpath(model))
-    job, shot = show(saver, ["/s"], "Screensaver", shot_name, **STEADY)
+    job, shot = show(saver, ["/s"], "Screensaver", shot_name, ready=lambda shot, box: shot.count(is_teal) > 20000,
+                     **STEADY)
     end(saver, job)
     teal = shot.count(is_teal)
     assert teal > 20000, "the square's teal texture fills a good part of the screen"
@@ -58,8 +59,8 @@ def test_a_damaged_chosen_model_gives_the_lodge_and_no_box(saver, tmp_path):
     (tmp_path / "broken.3ds").write_bytes(b"this is no 3DS file at all" * 10)
     saver.reg_set_text("ModelFile", winpath(tmp_path / "broken.3ds"))
     job, shot = show(saver, ["/s"], "Screensaver", "own-model-damaged")
-    time.sleep(3)
-    assert not job.finished(), "the saver still runs after 5 s"
+    time.sleep(3)  # a box, had there been one, has had its time to show
+    assert not job.finished(), "the saver still runs 3 s after the lodge was drawn"
     boxes = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^(Error|Warning)$"],
                            capture_output=True, text=True, env=saver.environ).stdout.split()
     assert boxes == [], "no box waits for OK on an idle desktop"
@@ -78,8 +79,7 @@ def test_browse_chooses_a_model_through_the_open_dialog_and_ok_stores_it(saver, 
     saver.wait_for_window(DIALOG)
     assert label_text(saver, 161) == "Built-in lodge"
     click(saver, DIALOG, 162)  # Browse...
-    saver.wait_for_window("Open")
-    time.sleep(0.5)
+    saver.focus(saver.wait_for_window("Open"))
     saver.xdotool("type", "--delay", "20", winpath(model))
     saver.xdotool("key", "Return")
     wait_until_closed(saver, "Open")

@@ -149,8 +149,7 @@ def test_msi_installs_for_the_machine_runs_there_and_uninstalls_cleanly(installe
 
     installer.scr = SYSTEM_SAVER
     job = installer.start("/s")
-    installer.wait_for_window("Screensaver")
-    installer.xdotool("key", "Escape")
+    installer.key(installer.wait_for_window("Screensaver"), "Escape")
     assert job.result().get("exit_hex") == "0x00000000"
 
     assert msiexec(installer, "/x", winpath(MSI), "/qn") == 0

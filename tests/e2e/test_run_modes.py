@@ -33,12 +33,12 @@ def test_preview_runs_inside_the_parent_and_ends_with_it(saver, prefix):
 
 def test_second_full_screen_start_ends_at_once_with_zero(saver):
     first = saver.start("/s")
-    saver.wait_for_window("Screensaver")
+    window = saver.wait_for_window("Screensaver")
     second = saver.run("/S", timeout_ms=10000)
     assert second.get("exit_hex") == "0x00000000", second
     assert saver.count_windows("Screensaver") == 1
     assert not first.finished()
-    saver.xdotool("key", "q")
+    saver.key(window, "q")
     assert first.result().get("exit_hex") == "0x00000000"
 
 
@@ -46,6 +46,5 @@ def test_second_full_screen_start_ends_at_once_with_zero(saver):
                          ids=["slash", "minus", "bare", "blank-first", "mixed-separators", "save"])
 def test_full_screen_spellings_start_the_saver(saver, args):
     job = saver.start(*args)
-    saver.wait_for_window("Screensaver")
-    saver.xdotool("key", "Escape")
+    saver.key(saver.wait_for_window("Screensaver"), "Escape")
     assert job.result().get("exit_hex") == "0x00000000"

@@ -1,7 +1,6 @@
 """What a running saver shows: screenshots of the Xvfb screen during full-screen runs
 of the coloured cube, which is drawn when no model loads (here: TEMP names no folder,
 so the default model is not unpacked)."""
-import time
 
 CUBE_COLOURS = {(0, 255, 0), (255, 128, 0), (255, 0, 0), (255, 255, 0), (0, 0, 255), (255, 0, 255)}
 
@@ -35,24 +34,24 @@ NO_MODEL = r"TEMP=C:\no\such\folder"
 
 
 def start(saver, **settings):
+    """A full-screen run of the cube with `settings`, once the cube is on screen."""
     for name, value in settings.items():
         saver.reg_set_dword(name, value)
     job = saver.start("/s", env=NO_MODEL)
-    saver.wait_for_window("Screensaver")
-    time.sleep(2.0)
+    job.window = saver.wait_for_window("Screensaver")
+    saver.wait_for_screen("cube-start", lambda shot: shot.count(lambda r, g, b: not is_black(r, g, b)) > 2000)
     return job
 
 
 def end(saver, job):
-    saver.xdotool("key", "q")
+    saver.key(job.window, "q")
     assert job.result().get("exit_hex") == "0x00000000"
 
 
 def test_cube_shows_its_colours_and_moves(saver):
     job = start(saver)
     first = saver.screen_pixels("cube-1")
-    time.sleep(1.0)
-    second = saver.screen_pixels("cube-2")
+    second = saver.wait_for_screen("cube-2", lambda shot: shot.data != first.data)
     end(saver, job)
     drawn = first.count(lambda r, g, b: not is_black(r, g, b))
     flat = first.count(is_cube_colour)
@@ -77,16 +76,17 @@ def test_lighting_shades_the_faces(saver):
 def test_blur_draws_a_trail(saver):
     # A fast drift and turn leave a visible trail behind the cube.
     job = start(saver, blur=1, vel=100, zrots=100, scale=50)
-    shot = saver.screen_pixels("cube-blur")
-    end(saver, job)
-    drawn = shot.count(lambda r, g, b: not is_black(r, g, b))
+    drawn = lambda shot: shot.count(lambda r, g, b: not is_black(r, g, b))
     # The trail blends the poses: dimmer colours that are no face's flat colour. The
     # accumulation buffer returns through an sRGB conversion here, so an accumulated
     # 0.5 reads as 188: no exact blend levels are assumed.
-    blended = shot.count(lambda r, g, b: not is_black(r, g, b) and not is_cube_colour(r, g, b)
-                         and not is_neutral(r, g, b))
-    assert drawn > 2000
-    assert blended > 0.1 * drawn, (blended, drawn)
+    blended = lambda shot: shot.count(lambda r, g, b: not is_black(r, g, b) and not is_cube_colour(r, g, b)
+                                      and not is_neutral(r, g, b))
+    # The trail grows over the first ten frames.
+    shot = saver.wait_for_screen("cube-blur", lambda shot: blended(shot) > 0.1 * drawn(shot))
+    end(saver, job)
+    assert drawn(shot) > 2000
+    assert blended(shot) > 0.1 * drawn(shot), (blended(shot), drawn(shot))
 
 
 def test_s_shows_the_frame_rate_text_at_the_top_left(saver):
@@ -94,9 +94,10 @@ def test_s_shows_the_frame_rate_text_at_the_top_left(saver):
     corner = (0, 0, 260, 40)
     whitish = lambda r, g, b: r > 150 and g > 150 and b > 150
     before = saver.screen_pixels("frame-rate-off").count(whitish, corner)
-    saver.xdotool("key", "s")
-    time.sleep(1.0)
-    after = saver.screen_pixels("frame-rate-on").count(whitish, corner)
+    saver.key(job.window, "s")
+    # The text shows once 20 frames have been counted after the key.
+    after = saver.wait_for_screen("frame-rate-on", lambda shot: shot.count(whitish, corner) > 100).count(
+        whitish, corner)
     end(saver, job)
     assert before == 0
     assert after > 100, "white text in the top-left corner"

@@ -1,8 +1,13 @@
 """Settings as a running saver sees them: the registry key is only read, and
 "FrameRateLimit" paces a full-screen run."""
 import os
+import re
 import subprocess
 import time
+
+from conftest import wait_until, winpath
+from test_model import show
+from test_scene import is_wood
 
 
 def key_exists(saver) -> bool:
@@ -12,9 +17,9 @@ def key_exists(saver) -> bool:
 
 def run_for(saver, seconds: float) -> dict:
     job = saver.start("/s")
-    saver.wait_for_window("Screensaver")
-    time.sleep(seconds)
-    saver.xdotool("key", "q")
+    window = saver.wait_for_window("Screensaver")
+    time.sleep(seconds)  # the run's length is the point
+    saver.key(window, "q")
     return job.result()
 
 
@@ -26,14 +31,14 @@ def cpu_seconds(pid: int) -> float:
 
 def busy_share(saver, seconds: float) -> float:
     """CPU seconds per second of a full-screen run, measured after its start-up."""
-    job = saver.start("/s")
-    saver.wait_for_window("Screensaver")
-    time.sleep(1)
-    pid = int(subprocess.run(["pgrep", "-f", r"^Z:.*velmora\.scr /s"], capture_output=True, text=True).stdout.split()[0])
+    # Started up once the (small) lodge is on screen.
+    job, _ = show(saver, ["/s"], "Screensaver", "busy-share", ready=lambda shot, box: shot.count(is_wood) > 20)
+    pid = int(subprocess.run(["pgrep", "-f", "^" + re.escape(winpath(saver.scr)) + " /s"], capture_output=True,
+                             text=True).stdout.split()[0])
     before, start = cpu_seconds(pid), time.monotonic()
     time.sleep(seconds)
     share = (cpu_seconds(pid) - before) / (time.monotonic() - start)
-    saver.xdotool("key", "q")
+    saver.key(job.window, "q")
     assert job.result().get("exit_hex") == "0x00000000"
     return share
 
@@ -53,14 +58,15 @@ def frames_drawn(saver, seconds: float) -> int:
         process = subprocess.Popen([saver.wine, str(saver.scr), "/s"], stdout=subprocess.DEVNULL, stderr=log,
                                    env=dict(os.environ, WINEDEBUG="+timestamp,+wgl"))
         try:
-            saver.wait_for_window("Screensaver")
-            time.sleep(1)
+            window = saver.wait_for_window("Screensaver")
+            # Started up once frames are being swapped.
+            wait_until(lambda: b"wglSwap" in trace.read_bytes(), "the saver swapped no frame")
             start = time.monotonic()
             offset = os.path.getsize(trace)
             time.sleep(seconds)
             elapsed = time.monotonic() - start
             end_offset = os.path.getsize(trace)
-            saver.xdotool("key", "q")
+            saver.key(window, "q")
             process.wait(timeout=30)
         finally:
             if process.poll() is None:

@@ -1,7 +1,8 @@
 """The packed default model is unpacked into TEMP at every start of the saver."""
 import subprocess
-import time
 from pathlib import Path
+
+from test_model import end, show
 
 RESOURCES = Path(__file__).resolve().parents[2] / "resources"
 
@@ -15,11 +16,9 @@ def temp_folder(saver) -> Path:
 
 
 def run_briefly(saver):
-    job = saver.start("/s")
-    saver.wait_for_window("Screensaver")
-    time.sleep(1.0)
-    saver.xdotool("key", "q")
-    assert job.result().get("exit_hex") == "0x00000000"
+    """A full-screen run, ended once it has drawn the lodge (read from what it unpacked)."""
+    job, _ = show(saver, ["/s"], "Screensaver", "unpacked-lodge")
+    end(saver, job)
 
 
 def test_every_start_writes_both_members_into_temp(saver):
