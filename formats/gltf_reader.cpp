@@ -547,6 +547,7 @@ private:
         const std::string name = "buffer view " + std::to_string(index);
         const tinygltf::BufferView& view = gltf.bufferViews[index];
         const tinygltf::Value& extension = view.extensions.at("EXT_meshopt_compression");
+        if (!extension.IsObject()) return Fail(ReadFailure::NotThisFormat, name + " with a broken compression entry");
         auto number = [&extension](const char* key, int fallback) {
             const tinygltf::Value& value = extension.Get(key);
             return value.IsInt() ? value.Get<int>() : fallback;
@@ -557,7 +558,7 @@ private:
         };
         const int buffer = number("buffer", -1), offset = number("byteOffset", 0), length = number("byteLength", -1),
                   stride = number("byteStride", -1), count = number("count", -1);
-        if (!extension.IsObject() || buffer < 0 || static_cast<size_t>(buffer) >= gltf.buffers.size() || offset < 0 ||
+        if (buffer < 0 || static_cast<size_t>(buffer) >= gltf.buffers.size() || offset < 0 ||
             length < 0 || stride < 0 || count < 0)
             return Fail(ReadFailure::NotThisFormat, name + " with a broken compression entry");
         const std::vector<unsigned char>& source = gltf.buffers[buffer].data;

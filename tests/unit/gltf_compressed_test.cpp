@@ -126,6 +126,12 @@ TEST(GltfCompressed, BrokenCompressedViewsAndUnknownRequiredExtensionsAreRefused
          ReadFailure::Truncated, "buffer view 1's compressed bytes past their buffer"},
         {"compressed bytes cut short", WithJson(packed, [&](Json& d) { positions(d)["byteLength"] = 40; }),
          ReadFailure::NotThisFormat, "data that does not decode"},
+        // An entry that is no object is no entry: the view would be read from its
+        // fallback buffer, which holds no bytes.
+        {"no compression entry", WithJson(packed, [&](Json& d) { positions(d) = 5; }), ReadFailure::Truncated,
+         "buffer view 1 past its buffer"},
+        {"a filter no one knows", WithJson(packed, [&](Json& d) { positions(d)["filter"] = "WAVELET"; }),
+         ReadFailure::NotThisFormat, "filter WAVELET"},
         {"filter on indices",
          WithJson(packed, [&](Json& d) { d["bufferViews"][4]["extensions"]["EXT_meshopt_compression"]["filter"] = "OCTAHEDRAL"; }),
          ReadFailure::NotThisFormat, "a filter on indices"},
