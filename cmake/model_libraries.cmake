@@ -1,4 +1,4 @@
-# The header-only model libraries (tinyobjloader, tinygltf with nlohmann-json, and
+# The model libraries: the header-only ones (tinyobjloader, tinygltf with nlohmann-json, and
 # stb_image; stb_image_write for the tests' pictures) as one interface target, velmora_model_libraries. Their headers come from
 # Debian's packages in /usr/include (vcpkg's include folder elsewhere). The MinGW
 # build must not search /usr/include, whose glibc headers would shadow MinGW's, so it
@@ -26,3 +26,8 @@ if(CMAKE_CROSSCOMPILING)
 else()
   target_include_directories(velmora_model_libraries SYSTEM INTERFACE ${velmora_header_roots})
 endif()
+
+# meshoptimizer decodes glTF's EXT_meshopt_compression buffer views: Debian's shared
+# library natively, the static one tools/deps cross-builds for Windows (or vcpkg's).
+find_package(meshoptimizer CONFIG REQUIRED)
+target_link_libraries(velmora_model_libraries INTERFACE meshoptimizer::meshoptimizer)

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <fstream>  // the library's saving code uses it even without its file calls
+#include <map>
 #include <memory>
 #include <new>
 #include <numeric>
@@ -25,6 +26,7 @@
 #include <tiny_gltf.h>
 #include <nlohmann/json.hpp>
 
+#include "formats/gltf_meshopt.h"
 #include "formats/model_file.h"
 #include "platform/file_open.h"
 
@@ -36,6 +38,7 @@ using Json = nlohmann::json;
 // files nest a handful of levels.
 constexpr int kMaxJsonDepth = 64;
 constexpr int kMaxNodeDepth = 256;
+constexpr size_t kMaxDecodedBytes = size_t(512) << 20;
 
 // The first line of a library's message, short enough for a summary.
 std::string OneLine(const std::string& text) {
@@ -221,14 +224,30 @@ bool ImageViewInsideBuffer(const Json& document, const Json& image) {
     return offset <= bufferLength && length <= bufferLength - offset;
 }
 
-bool UndrawableExtension(const std::string& name) {
-    return name == "KHR_draco_mesh_compression" || name == "EXT_meshopt_compression" ||
-           name == "KHR_meshopt_compression" || name == "KHR_texture_basisu" || name == "EXT_texture_webp";
+// The extensions a file may require and still be drawn as its maker meant: quantized
+// attributes, meshopt-compressed buffer views, specular-glossiness materials, unlit
+// materials (their base colour is what is drawn) and texture coordinate transforms.
+bool DrawableExtension(const std::string& name) {
+    return name == "KHR_mesh_quantization" || name == "EXT_meshopt_compression" ||
+           name == "KHR_materials_pbrSpecularGlossiness" || name == "KHR_materials_unlit" ||
+           name == "KHR_texture_transform";
+}
+
+// Whether a buffer is only the stand-in of meshopt-compressed views: its bytes are
+// never read and a file may leave them out.
+bool MeshoptFallback(const Json& buffer) {
+    const Json* extensions = Member(buffer, "extensions");
+    const Json* meshopt = extensions ? Member(*extensions, "EXT_meshopt_compression") : nullptr;
+    const Json* fallback = meshopt ? Member(*meshopt, "fallback") : nullptr;
+    return fallback && fallback->is_boolean() && fallback->get<bool>();
 }
 
 // Checks the JSON before the library reads it and takes the images' data URIs (the
-// library decodes them for a picture loader and keeps no trace of them).
-bool CheckJson(const char* text, size_t size, std::vector<std::string>* imageDataUris, ReadResult& result) {
+// library decodes them for a picture loader and keeps no trace of them). Where meshopt
+// fallback buffers hold no bytes (which the library cannot load), rewritten is the
+// JSON with each of them one byte long; empty otherwise.
+bool CheckJson(const char* text, size_t size, std::vector<std::string>* imageDataUris, std::string* rewritten,
+               ReadResult& result) {
     if (NestedDeeperThan(text, size, kMaxJsonDepth))
         return Refuse(result, ReadFailure::TooLarge, "JSON nested deeper than 64 levels");
     Json document;
@@ -248,7 +267,7 @@ bool CheckJson(const char* text, size_t size, std::vector<std::string>* imageDat
         return Refuse(result, ReadFailure::Unsupported, "glTF version " + OneLine(version->get<std::string>()));
     if (const Json* required = Member(document, "extensionsRequired"); required && required->is_array()) {
         for (const Json& name : *required)
-            if (name.is_string() && UndrawableExtension(name.get_ref<const std::string&>()))
+            if (name.is_string() && !DrawableExtension(name.get_ref<const std::string&>()))
                 return Refuse(result, ReadFailure::Unsupported, "requires " + name.get<std::string>());
     }
     // The library reads the first byte of a binary buffer of no bytes with at(), which throws.
@@ -257,6 +276,16 @@ bool CheckJson(const char* text, size_t size, std::vector<std::string>* imageDat
         for (const Json& buffer : *buffers)
             if (Count(Member(buffer, "byteLength"), &length) && length == 0)
                 return Refuse(result, ReadFailure::NotThisFormat, "a buffer of no bytes");
+    }
+    bool fallbacks = false;
+    if (Json* buffers = document.is_object() && document.contains("buffers") ? &document["buffers"] : nullptr;
+        buffers && buffers->is_array()) {
+        for (Json& buffer : *buffers)
+            if (MeshoptFallback(buffer)) {
+                buffer["byteLength"] = 1;
+                buffer["uri"] = "data:application/octet-stream;base64,AA==";
+                fallbacks = true;
+            }
     }
     Json* images = document.is_object() && document.contains("images") ? &document["images"] : nullptr;
     if (images && images->is_array()) {
@@ -270,7 +299,26 @@ bool CheckJson(const char* text, size_t size, std::vector<std::string>* imageDat
                 (*imageDataUris)[i] = std::move(image["uri"].get_ref<std::string&>());
         }
     }
+    if (fallbacks) *rewritten = document.dump();
     return true;
+}
+
+// A binary file with its JSON chunk replaced; the binary chunk stays as it was.
+std::vector<unsigned char> WithJsonChunk(const unsigned char* data, size_t size, size_t jsonSize, std::string json) {
+    json.resize((json.size() + 3) / 4 * 4, ' ');
+    const size_t rest = 20 + jsonSize;  // where the binary chunk starts
+    std::vector<unsigned char> file(data, data + 12);
+    auto put32 = [&file](size_t value, size_t at) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    };
+    file.resize(20);
+    put32(json.size(), 12);
+    put32(0x4E4F534Au, 16);
+    file.insert(file.end(), json.begin(), json.end());
+    const size_t length = LittleEndian32(data + 8);  // checked to be no more than size
+    if (rest < length && length <= size) file.insert(file.end(), data + rest, data + length);
+    put32(file.size(), 8);
+    return file;
 }
 
 // 4x4 matrices as glTF stores them: by columns.
@@ -488,6 +536,53 @@ private:
         return true;
     }
 
+    // The bytes of a meshopt-compressed buffer view, decoded once; its compressed
+    // source checked to lie inside its buffer.
+    bool Decoded(int index, const std::vector<unsigned char>** bytes) {
+        const auto known = decodedViews.find(index);
+        if (known != decodedViews.end()) {
+            *bytes = &known->second;
+            return true;
+        }
+        const std::string name = "buffer view " + std::to_string(index);
+        const tinygltf::BufferView& view = gltf.bufferViews[index];
+        const tinygltf::Value& extension = view.extensions.at("EXT_meshopt_compression");
+        if (!extension.IsObject()) return Fail(ReadFailure::NotThisFormat, name + " with a broken compression entry");
+        auto number = [&extension](const char* key, int fallback) {
+            const tinygltf::Value& value = extension.Get(key);
+            return value.IsInt() ? value.Get<int>() : fallback;
+        };
+        auto text = [&extension](const char* key, const char* fallback) {
+            const tinygltf::Value& value = extension.Get(key);
+            return value.IsString() ? value.Get<std::string>() : std::string(fallback);
+        };
+        const int buffer = number("buffer", -1), offset = number("byteOffset", 0), length = number("byteLength", -1),
+                  stride = number("byteStride", -1), count = number("count", -1);
+        if (buffer < 0 || static_cast<size_t>(buffer) >= gltf.buffers.size() || offset < 0 ||
+            length < 0 || stride < 0 || count < 0)
+            return Fail(ReadFailure::NotThisFormat, name + " with a broken compression entry");
+        const std::vector<unsigned char>& source = gltf.buffers[buffer].data;
+        if (static_cast<size_t>(offset) > source.size() || static_cast<size_t>(length) > source.size() - offset)
+            return Fail(ReadFailure::Truncated, name + "'s compressed bytes past their buffer");
+        // Decoded views may be larger than the file, but not without end.
+        if (view.byteLength > kMaxDecodedBytes - decodedBytes)
+            return Fail(ReadFailure::TooLarge, "compressed buffer views over 512 MiB");
+        MeshoptCompressedView compressed;
+        compressed.data = source.data() + offset;
+        compressed.size = static_cast<size_t>(length);
+        compressed.count = static_cast<size_t>(count);
+        compressed.stride = static_cast<size_t>(stride);
+        compressed.mode = text("mode", "");
+        compressed.filter = text("filter", "NONE");
+        std::vector<unsigned char> decoded;
+        std::string why;
+        if (!DecodeMeshoptView(compressed, view.byteLength, &decoded, &why))
+            return Fail(ReadFailure::NotThisFormat, name + ": " + why);
+        decodedBytes += decoded.size();
+        *bytes = &(decodedViews[index] = std::move(decoded));
+        return true;
+    }
+
     // Checks that accessor index is of one of the types and that its elements lie
     // inside their buffer. Attributes are floats or small integers, indices unsigned.
     bool Check(int index, const char* role, int type, int otherType, Kind kind, Elements* out) {
@@ -506,11 +601,18 @@ private:
         if (accessor.bufferView < 0 || static_cast<size_t>(accessor.bufferView) >= gltf.bufferViews.size())
             return Fail(ReadFailure::NotThisFormat, name + " without data");
         const tinygltf::BufferView& view = gltf.bufferViews[accessor.bufferView];
+        const std::string viewName = "buffer view " + std::to_string(accessor.bufferView);
         if (view.buffer < 0 || static_cast<size_t>(view.buffer) >= gltf.buffers.size())
-            return Fail(ReadFailure::NotThisFormat, "buffer view " + std::to_string(accessor.bufferView) + " without a buffer");
-        const std::vector<unsigned char>& data = gltf.buffers[view.buffer].data;
-        if (view.byteOffset > data.size() || view.byteLength > data.size() - view.byteOffset)
-            return Fail(ReadFailure::Truncated, "buffer view " + std::to_string(accessor.bufferView) + " past its buffer");
+            return Fail(ReadFailure::NotThisFormat, viewName + " without a buffer");
+        const std::vector<unsigned char>* bytes = &gltf.buffers[view.buffer].data;
+        size_t viewOffset = view.byteOffset;
+        if (view.extensions.count("EXT_meshopt_compression")) {
+            if (!Decoded(accessor.bufferView, &bytes)) return false;
+            viewOffset = 0;
+        }
+        const std::vector<unsigned char>& data = *bytes;
+        if (viewOffset > data.size() || view.byteLength > data.size() - viewOffset)
+            return Fail(ReadFailure::Truncated, viewName + " past its buffer");
         Elements elements;
         elements.componentType = c;
         elements.componentBytes = ComponentBytes(c);
@@ -524,7 +626,7 @@ private:
             if (accessor.byteOffset > length || element > length - accessor.byteOffset ||
                 elements.count - 1 > (length - accessor.byteOffset - element) / elements.stride)
                 return Fail(ReadFailure::Truncated, name + " past its buffer view");
-            elements.first = data.data() + view.byteOffset + accessor.byteOffset;
+            elements.first = data.data() + viewOffset + accessor.byteOffset;
         }
         *out = elements;
         return true;
@@ -587,6 +689,8 @@ private:
                              : -1;
         batch.vertexColors = hasColors;
         batch.corners.reserve(triangles * 3);
+        double uvTransform[6];
+        UvTransform(batch.material, uvTransform);
         for (size_t t = 0; t < triangles; ++t) {
             uint32_t v[3];
             if (mode == TINYGLTF_MODE_TRIANGLES) {
@@ -608,8 +712,10 @@ private:
                     placement.Normal(n, corner.normal);
                 }
                 if (hasUvs) {
-                    corner.uv[0] = uvs.Get(vertex, 0);
-                    corner.uv[1] = 1.0f - uvs.Get(vertex, 1);  // glTF's v runs down the picture
+                    const float u = uvs.Get(vertex, 0), v = uvs.Get(vertex, 1);
+                    corner.uv[0] = Finite(uvTransform[0] * u + uvTransform[2] * v + uvTransform[4]);
+                    // glTF's v runs down the picture
+                    corner.uv[1] = 1.0f - Finite(uvTransform[1] * u + uvTransform[3] * v + uvTransform[5]);
                 }
                 for (int i = 0; i < 4; ++i)
                     corner.color[i] = hasColors && i < colors.components ? colors.Get(vertex, i) : 1.0f;
@@ -620,6 +726,28 @@ private:
         if (!hasNormals) BuildCornerNormals(batch);
         model.batches.push_back(std::move(batch));
         return true;
+    }
+
+    // The base-colour texture's KHR_texture_transform as a 2x3 matrix by columns
+    // (u' = m0 u + m2 v + m4, v' = m1 u + m3 v + m5): offset, then rotation, then
+    // scale. Quantized texture coordinates carry their dequantization in it.
+    void UvTransform(int material, double m[6]) const {
+        double offset[2] = {0, 0}, scale[2] = {1, 1}, rotation = 0;
+        if (material >= 0) {
+            const tinygltf::ExtensionMap& extensions =
+                gltf.materials[material].pbrMetallicRoughness.baseColorTexture.extensions;
+            const auto found = extensions.find("KHR_texture_transform");
+            if (found != extensions.end() && found->second.IsObject()) {
+                const tinygltf::Value& transform = found->second;
+                const std::vector<double> o = Numbers(transform.Get("offset")), s = Numbers(transform.Get("scale"));
+                if (o.size() == 2) offset[0] = o[0], offset[1] = o[1];
+                if (s.size() == 2) scale[0] = s[0], scale[1] = s[1];
+                if (transform.Get("rotation").IsNumber()) rotation = transform.Get("rotation").GetNumberAsDouble();
+            }
+        }
+        const double c = std::cos(rotation), n = std::sin(rotation);
+        const double matrix[6] = {c * scale[0], -n * scale[0], n * scale[1], c * scale[1], offset[0], offset[1]};
+        std::copy(matrix, matrix + 6, m);
     }
 
     static std::vector<double> Numbers(const tinygltf::Value& value) {
@@ -687,6 +815,8 @@ private:
     std::vector<bool> placed;
     bool building = false;  // or only counting
     int64_t announced = 0;  // triangles the primitives placed so far hold
+    std::map<int, std::vector<unsigned char>> decodedViews;  // by buffer view
+    size_t decodedBytes = 0;
 };
 
 bool Read(const unsigned char* data, size_t size, const std::string& path, TriangleModel& model, ReadResult& result) {
@@ -700,7 +830,19 @@ bool Read(const unsigned char* data, size_t size, const std::string& path, Trian
         return Refuse(result, ReadFailure::NotThisFormat, "neither glTF JSON nor binary glTF");
     }
     std::vector<std::string> imageDataUris;
-    if (!CheckJson(json, jsonSize, &imageDataUris, result)) return false;
+    std::string rewritten;
+    if (!CheckJson(json, jsonSize, &imageDataUris, &rewritten, result)) return false;
+    std::vector<unsigned char> rewrittenFile;
+    if (!rewritten.empty()) {
+        if (binary) {
+            rewrittenFile = WithJsonChunk(data, size, jsonSize, std::move(rewritten));
+            data = rewrittenFile.data();
+            size = rewrittenFile.size();
+        } else {
+            json = rewritten.data();
+            jsonSize = rewritten.size();
+        }
+    }
 
     // The library joins its base folder and a URI with '/'.
     const std::string folder = FolderOf(path);

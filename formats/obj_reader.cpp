@@ -1,7 +1,9 @@
 #include "formats/obj_reader.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <new>
 #include <sstream>
@@ -11,6 +13,7 @@
 #include <tiny_obj_loader.h>
 
 #include "formats/model_file.h"
+#include "formats/polygon_triangulation.h"
 #include "platform/trace.h"
 
 namespace {
@@ -50,9 +53,51 @@ bool Triple(const std::vector<tinyobj::real_t>& values, int index, float out[3])
     return true;
 }
 
+// The number of corners of every face of three or more, in the file's order. The
+// library keeps a face's count in one byte, so faces of more than 255 corners are
+// counted again here by the library's own face parsing.
+std::vector<size_t> FaceSizes(const std::string& text) {
+    std::vector<size_t> sizes;
+    tinyobj::callback_t callback;
+    callback.index_cb = [](void* user, tinyobj::index_t*, int count) {
+        if (count >= 3) static_cast<std::vector<size_t>*>(user)->push_back(static_cast<size_t>(count));
+    };
+    std::istringstream stream(text);
+    tinyobj::LoadObjWithCallback(stream, callback, &sizes);
+    return sizes;
+}
+
+// Each face's number of corners: as the library gives them, or, where some face had
+// more than 255, from sizes (FaceSizes), checked to agree with the library's faces.
+// Empty when they do not agree.
+std::vector<std::vector<size_t>> FaceCornerCounts(const std::vector<tinyobj::shape_t>& shapes,
+                                                  const std::function<std::vector<size_t>()>& sizes) {
+    std::vector<std::vector<size_t>> counts;
+    bool complete = true;
+    for (const tinyobj::shape_t& shape : shapes) {
+        counts.emplace_back(shape.mesh.num_face_vertices.begin(), shape.mesh.num_face_vertices.end());
+        size_t total = 0;
+        for (size_t count : counts.back()) total += count;
+        complete = complete && total == shape.mesh.indices.size();
+    }
+    if (complete) return counts;
+    const std::vector<size_t> recounted = sizes();
+    size_t next = 0;
+    for (size_t s = 0; s < shapes.size(); ++s) {
+        size_t total = 0;
+        for (size_t& count : counts[s]) {
+            if (next == recounted.size() || recounted[next] % 256 != count) return {};
+            count = recounted[next++];
+            total += count;
+        }
+        if (total != shapes[s].mesh.indices.size()) return {};
+    }
+    return counts;
+}
+
 ReadResult Convert(const tinyobj::attrib_t& attrib, const std::vector<tinyobj::shape_t>& shapes,
-                   const std::vector<tinyobj::material_t>& materials, const std::string& folder,
-                   TriangleModel* model) {
+                   const std::vector<std::vector<size_t>>& faceCounts, const std::vector<tinyobj::material_t>& materials,
+                   const std::string& folder, TriangleModel* model) {
     ReadResult result;
     for (const tinyobj::material_t& source : materials) {
         TriangleMaterial material;
@@ -68,20 +113,25 @@ ReadResult Convert(const tinyobj::attrib_t& attrib, const std::vector<tinyobj::s
     std::map<int, size_t> batchOfMaterial;
     std::vector<bool> needsNormals;
     int64_t triangles = 0;
-    for (const tinyobj::shape_t& shape : shapes) {
-        const tinyobj::mesh_t& mesh = shape.mesh;
+    PolygonTriangulator triangulator;
+    std::vector<TriangleCorner> corners;
+    std::vector<std::array<double, 3>> positions;
+    std::vector<uint32_t> cuts;
+    for (size_t s = 0; s < shapes.size(); ++s) {
+        const tinyobj::mesh_t& mesh = shapes[s].mesh;
         size_t first = 0;
-        for (size_t face = 0; face < mesh.num_face_vertices.size(); ++face) {
-            const size_t count = mesh.num_face_vertices[face];
+        for (size_t face = 0; face < faceCounts[s].size(); ++face) {
+            const size_t count = faceCounts[s][face];
             if (first + count > mesh.indices.size()) break;
             const size_t at = first;
             first += count;
-            if (count != 3) continue;  // the library splits polygons; anything else is no triangle
+            if (count < 3) continue;  // lines and points are not drawn
             int material = face < mesh.material_ids.size() ? mesh.material_ids[face] : -1;
             if (material < 0 || static_cast<size_t>(material) >= model->materials.size()) material = -1;
-            TriangleCorner corners[3];
+            corners.resize(count);
+            positions.resize(count);
             bool whole = true, normals = true;
-            for (size_t c = 0; c < 3 && whole; ++c) {
+            for (size_t c = 0; c < count && whole; ++c) {
                 const tinyobj::index_t& index = mesh.indices[at + c];
                 TriangleCorner& corner = corners[c];
                 whole = Triple(attrib.vertices, index.vertex_index, corner.position);
@@ -97,9 +147,11 @@ ReadResult Convert(const tinyobj::attrib_t& attrib, const std::vector<tinyobj::s
                 }
                 corner.color[0] = corner.color[1] = corner.color[2] = corner.color[3] = 1.0f;
                 if (colored) Triple(attrib.colors, index.vertex_index, corner.color);
+                positions[c] = {corner.position[0], corner.position[1], corner.position[2]};
             }
             if (!whole) continue;  // a corner without a position: the face is dropped
-            if (++triangles > kMaxModelTriangles) return result.fail(ReadFailure::TooLarge, "more than 10,000,000 triangles");
+            triangles += static_cast<int64_t>(count - 2);
+            if (triangles > kMaxModelTriangles) return result.fail(ReadFailure::TooLarge, "more than 10,000,000 triangles");
             auto found = batchOfMaterial.find(material);
             if (found == batchOfMaterial.end()) {
                 found = batchOfMaterial.emplace(material, model->batches.size()).first;
@@ -109,7 +161,9 @@ ReadResult Convert(const tinyobj::attrib_t& attrib, const std::vector<tinyobj::s
                 needsNormals.push_back(false);
             }
             TriangleBatch& batch = model->batches[found->second];
-            batch.corners.insert(batch.corners.end(), corners, corners + 3);
+            cuts.clear();
+            triangulator.Triangulate(positions, &cuts);
+            for (uint32_t corner : cuts) batch.corners.push_back(corners[corner]);
             if (!normals) needsNormals[found->second] = true;
         }
     }
@@ -153,13 +207,18 @@ ReadResult ReadObjText(const std::string& text, const char* path, TriangleModel*
     MaterialsBesideModel materialReader(folder);
     ReadResult result;
     try {
-        std::istringstream stream(WithoutUnusedLines(text));
-        if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, &stream, &materialReader, true, true)) {
+        const std::string kept = WithoutUnusedLines(text);
+        std::istringstream stream(kept);
+        // Polygons stay whole: the library's own splitting loses parts of concave ones.
+        if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, &stream, &materialReader, false, true)) {
             const std::string line = error.substr(0, error.find('\n'));
             return result.fail(ReadFailure::NotThisFormat, line);
         }
         if (!warning.empty()) TraceF("OBJ: %s", warning.substr(0, warning.find('\n')).c_str());
-        result = Convert(attrib, shapes, materials, folder, model);
+        const std::vector<std::vector<size_t>> faceCounts =
+            FaceCornerCounts(shapes, [&kept] { return FaceSizes(kept); });
+        if (faceCounts.size() != shapes.size()) return result.fail(ReadFailure::NotThisFormat, "faces that could not be counted");
+        result = Convert(attrib, shapes, faceCounts, materials, folder, model);
     } catch (const std::bad_alloc&) {
         result.fail(ReadFailure::TooLarge, "out of memory");
     } catch (const std::exception& e) {

@@ -1,6 +1,7 @@
 // Wavefront OBJ models with their MTL materials, read through tinyobjloader into a
-// TriangleModel. Polygons are split into triangles; MTL files and texture pictures are
-// looked for beside the model.
+// TriangleModel. Polygons, concave ones too, are split into triangles in their own
+// plane (formats/polygon_triangulation.h); MTL files and texture pictures are looked
+// for beside the model.
 #pragma once
 #include <cstddef>
 #include <string>

@@ -11,6 +11,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import tempfile
 import zipfile
 from pathlib import Path
 
@@ -121,7 +122,24 @@ def seeds_obj() -> dict:
     return {"quad.obj": b"mtllib quad.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 1\n"
                         b"vn 0 0 1\nusemtl Red\nf 1/1/1 2/2/1 3/2/1 4/1/1\n",
             "colours.obj": b"o coloured\nv 0 0 0 1 0 0\nv 1 0 0 0 1 0\nv 0 1 0 0 0 1\nf 1 2 3\nf -3 -2 -1\n"
-                           b"g pentagon\nv 2 0 0\nv 3 0 0\nv 3 1 0\nv 2.5 2 0\nv 2 1 0\nf 4 5 6 7 8\n"}
+                           b"g pentagon\nv 2 0 0\nv 3 0 0\nv 3 1 0\nv 2.5 2 0\nv 2 1 0\nf 4 5 6 7 8\n",
+            "concave.obj": concave_obj()}
+
+
+def concave_obj() -> bytes:
+    """A C-shaped face of 66 corners, most in a line with their neighbours, and a
+    five-pointed star drawn in one stroke (a face crossing itself)."""
+    turns = [(0, 0), (12, 0), (12, 3), (3, 3), (3, 9), (12, 9), (12, 12), (0, 12)]
+    outline = []
+    for (x, y), (tx, ty) in zip(turns, turns[1:] + turns[:1]):
+        while (x, y) != (tx, ty):
+            outline.append((x, y))
+            x += (tx > x) - (tx < x)
+            y += (ty > y) - (ty < y)
+    text = "".join(f"v {x} 1 {y}\n" for x, y in outline) + "f " + " ".join(str(i + 1) for i in range(66)) + "\n"
+    star = [(0, 0), (2, 6), (4, 0), (-1, 4), (5, 4)]
+    text += "".join(f"v {x} {y} 5\n" for x, y in star) + "f 67 68 69 70 71\n"
+    return text.encode()
 
 
 def gltf_seed(binary: bool) -> bytes:
@@ -173,8 +191,18 @@ def gltf_seed(binary: bool) -> bytes:
     return json.dumps(document).encode()
 
 
+def gltfpack(*options: str) -> bytes:
+    """The unit tests' grid as Debian's gltfpack writes it with these options."""
+    source = Path(__file__).resolve().parent.parent / "tests" / "data" / "gltf" / "grid.gltf"
+    with tempfile.TemporaryDirectory() as folder:
+        output = Path(folder) / "packed.glb"
+        subprocess.run(["gltfpack", *options, "-i", str(source), "-o", str(output)], capture_output=True, check=True)
+        return output.read_bytes()
+
+
 def seeds_gltf() -> dict:
-    return {"scene.glb": gltf_seed(True), "scene.gltf": gltf_seed(False)}
+    return {"scene.glb": gltf_seed(True), "scene.gltf": gltf_seed(False),
+            "quantized.glb": gltfpack(), "meshopt.glb": gltfpack("-cc")}
 
 
 def main():

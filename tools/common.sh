@@ -15,7 +15,7 @@ as_root() {
 # Its name carries the versions it was built from, so a new version builds anew.
 deps_prefix() {
   local v
-  v=$(dpkg-query -W -f='${source:Version}' libjpeg62-turbo-dev 2>/dev/null)-$(dpkg-query -W -f='${source:Version}' libminizip-dev 2>/dev/null)-$(dpkg-query -W -f='${Version}' googletest 2>/dev/null)
+  v=$(dpkg-query -W -f='${source:Version}' libjpeg62-turbo-dev 2>/dev/null)-$(dpkg-query -W -f='${source:Version}' libminizip-dev 2>/dev/null)-$(dpkg-query -W -f='${source:Version}' libmeshoptimizer-dev 2>/dev/null)-$(dpkg-query -W -f='${Version}' googletest 2>/dev/null)
   printf '%s/mingw64-%s\n' "$VELMORA_CACHE" "$(printf '%s' "$v" | tr -c 'A-Za-z0-9.+\n-' '_')"
 }
 
