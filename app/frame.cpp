@@ -1,32 +1,17 @@
 #include "app/frame.h"
 
+#include "app/blur_trail.h"
 #include "app/frame_rate_text.h"
 #include "app/saver_state.h"
 #include "app/settings.h"
 #include "app/texture_font.h"
+#include "app/timed_motion.h"
 #include "host/host_state.h"
 #include "platform/gl.h"
 
 SaverStateRecord SaverState = {};
 
 namespace {
-
-// The trail: the last ten poses summed through the accumulation buffer, the newest
-// weighing most, then the current pose once more, a unit nearer, on top.
-void DrawBlurredScene(Scene& scene) {
-    glClearAccum(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_ACCUM_BUFFER_BIT);
-    for (int i = 9; i > 0; --i) SaverState.blurHistory[i] = SaverState.blurHistory[i - 1];
-    SaverState.blurHistory[0] = {scene.position.x, scene.position.y, scene.position.z,
-                                 scene.angle.x,    scene.angle.y,    scene.angle.z};
-    for (const ScenePose& pose : SaverState.blurHistory) {
-        scene.RenderAtPose(pose.x, pose.y, pose.z, pose.ax, pose.ay, pose.az);
-        glAccum(GL_ACCUM, 0.2f);
-    }
-    glAccum(GL_RETURN, 1.0f);
-    scene.RenderAtPose(scene.position.x, scene.position.y, scene.position.z + 1.0f, scene.angle.x, scene.angle.y,
-                       scene.angle.z);
-}
 
 // White text one fiftieth of the window high at its top-left corner.
 void DrawFrameRateText() {
@@ -49,18 +34,32 @@ void DrawFrameRateText() {
 
 void DrawFrame() {
     Scene& scene = *SaverState.scene;
+    if (!SaverState.motion || &SaverState.motion->scene() != &scene) StartSceneMotion(scene);
+    TimedMotion& motion = *SaverState.motion;
     glMatrixMode(GL_MODELVIEW);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | (Settings.blur ? GL_STENCIL_BUFFER_BIT : 0));
     glLoadIdentity();
-    scene.Update();
-    if (Settings.blur) DrawBlurredScene(scene);
-    else scene.Render();
+    motion.Advance(SaverState.frameSeconds);
+    const ScenePose now = motion.pose();
+    if (Settings.blur) {
+        ScenePose trail[kTrailPoses];
+        for (int i = 0; i < kTrailPoses; ++i) trail[i] = motion.trailPose(i);
+        DrawBlurTrail(scene, trail, now);
+    } else {
+        scene.RenderAtPose(now.x, now.y, now.z, now.ax, now.ay, now.az);
+    }
 
     CountFrameForRate(SaverState.frameSeconds, &SaverState.fpsSeconds, &SaverState.fpsFrames, &SaverState.fpsText);
     if (HostState.showFrameRate) DrawFrameRateText();
     if (SaverState.swapBuffers) SaverState.swapBuffers();
 }
 
-void StartBlurTrail(const Scene& scene) {
-    for (ScenePose& pose : SaverState.blurHistory) pose = {scene.position.x, scene.position.y, 0, 0, 0, 0};
+void StartSceneMotion(Scene& scene) {
+    StopSceneMotion();
+    SaverState.motion = new TimedMotion(scene, {scene.position.x, scene.position.y, 0, 0, 0, 0});
+}
+
+void StopSceneMotion() {
+    delete SaverState.motion;
+    SaverState.motion = nullptr;
 }

@@ -6,6 +6,7 @@
 #include "app/scene.h"
 
 class TextureFont;
+class TimedMotion;
 
 struct SaverStateRecord {
     Scene* scene;             // from initSaver to window destruction
@@ -15,7 +16,7 @@ struct SaverStateRecord {
     float aspectRatio;        // client width / client height
     int32_t sceneRunning;     // set once initSaver ran, cleared on window destruction
     float frameSeconds;       // what SaverIdle's timer measured last
-    ScenePose blurHistory[10];  // the motion-blur trail, index 0 newest
+    TimedMotion* motion;      // the scene's motion in time, with the blur trail's poses
     float fpsSeconds;         // towards the next frame-rate figure
     int32_t fpsFrames;
     std::string fpsText;      // "FPS = ..." once 20 frames were drawn

@@ -101,10 +101,14 @@ void ReadFromRegistry() {
 
 void ReadFrameRateLimit() {
     HostState.frameRateLimit = kDefaultFrameRateLimit;
+    HostState.frameRateFromDisplay = true;
     UserStoreKey* key = OpenUserKeyForReading(kSettingsKeyPath);
     if (!key) return;
     uint32_t limit = 0;
-    if (ReadUserValue(key, "FrameRateLimit", &limit)) HostState.frameRateLimit = limit;
+    if (ReadUserValue(key, "FrameRateLimit", &limit)) {
+        HostState.frameRateLimit = limit;
+        HostState.frameRateFromDisplay = false;
+    }
     CloseUserKey(key);
 }
 

@@ -71,8 +71,9 @@ void ReadFromRegistry();
 bool WriteToRegistry();
 
 // Reads "FrameRateLimit" from the settings key into HostState.frameRateLimit: the
-// stored number (0 = unpaced), or the default of 60 when the key or the value is
-// missing or not a 32-bit number.
+// stored number (0 = no cap). When the key or the value is missing or not a 32-bit
+// number, HostState.frameRateFromDisplay is set: frames follow the display's refresh
+// rate, or 60 a second where the system reports none.
 void ReadFrameRateLimit();
 
 

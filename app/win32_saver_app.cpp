@@ -63,7 +63,7 @@ bool initSaver(HWND window) {
     SetUpSceneView(client.left, client.top, client.right - client.left, client.bottom - client.top);
 
     SaverState.scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
-    if (Settings.blur) StartBlurTrail(*SaverState.scene);
+    StartSceneMotion(*SaverState.scene);
     SaverState.font = new TextureFont();
     SaverState.swapBuffers = SwapSaverBuffers;
     if (Settings.lighting) SetUpLighting();
@@ -87,6 +87,7 @@ bool initSaver(HWND window) {
 void ShutdownSaver(HWND window) {
     // The model objects, their textures and the font stay until the process ends.
     SaverState.scene->FreeModelMeshes();
+    StopSceneMotion();
     delete SaverState.scene;
     SaverState.scene = nullptr;
     ReleaseDC(window, saverDC);

@@ -1,5 +1,9 @@
 #include "host/frame_pacing.h"
 
+uint32_t FrameCap(uint32_t frameRateLimit, bool fromDisplay, uint32_t displayRefreshHz) {
+    return fromDisplay && displayRefreshHz > 1 ? displayRefreshHz : frameRateLimit;
+}
+
 PaceAction PaceIdlePass(float* budget, float elapsedSeconds, float period, uint32_t* sleepMilliseconds) {
     *budget -= elapsedSeconds;
     if (*budget < -kLargestPacingDebt) *budget = 0.0f;

@@ -20,6 +20,12 @@ constexpr float kLargestPacingDebt = 0.25f;
 // its share in the budget, so the rate over time is exact.
 PaceAction PaceIdlePass(float* budget, float elapsedSeconds, float period, uint32_t* sleepMilliseconds);
 
+// The frames a second the loop draws at most: a stored limit as it stands (0: no
+// cap); without one, the display's refresh rate (`displayRefreshHz`, 0 or 1 where
+// the system reports none), or else `frameRateLimit`. The model's speed never
+// depends on it: its motion is timed.
+uint32_t FrameCap(uint32_t frameRateLimit, bool fromDisplay, uint32_t displayRefreshHz);
+
 // The loop's pacing for a frame-rate limit: 0 draws on every idle pass (unpaced),
 // any other limit keeps a budget of 1 / limit seconds a frame.
 class FramePacer {

@@ -20,11 +20,12 @@ struct HostStateRecord {
     ScreenPoint referenceCursor;
     int32_t mouseMoveThreshold;
     uint32_t frameRateLimit; // frames per second, 0 = unpaced
+    bool frameRateFromDisplay;  // none stored: frames follow the display's refresh rate
 };
 
 // All zero at process start except the constant mouse threshold.
 extern HostStateRecord HostState;
 
-// Frames per second when the settings hold no usable "FrameRateLimit": the pace of
-// the model's motion, which moves a fixed step a frame, on any machine fast enough.
+// Frames per second when the settings hold no usable "FrameRateLimit" and the system
+// reports no refresh rate for the display.
 constexpr uint32_t kDefaultFrameRateLimit = 60;

@@ -13,23 +13,22 @@ int32_t PixelFormatScore(const PixelFormatTraits& format) {
     return score;
 }
 
-int BestPixelFormatIndex(DescribePixelFormatFn describe, void* context, bool preferAccumulation) {
+int BestPixelFormatIndex(DescribePixelFormatFn describe, void* context, bool preferStencil) {
     int32_t bestScore = 0;
     int bestIndex = 0;
-    bool bestHasAccumulation = false;
+    bool bestHasStencil = false;
     PixelFormatTraits format;
     for (int index = 1; describe(context, index, &format); ++index) {
         if (!IsEligiblePixelFormat(format)) continue;
         int32_t score = PixelFormatScore(format);
-        const bool hasAccumulation = format.cAccumBits > 0;
+        const bool hasStencil = format.cStencilBits > 0;
         // On equal scores the lower index stays, unless only the later one can blur.
         const bool better = score > bestScore ||
-                            (score == bestScore && bestIndex && preferAccumulation && hasAccumulation &&
-                             !bestHasAccumulation);
+                            (score == bestScore && bestIndex && preferStencil && hasStencil && !bestHasStencil);
         if (better) {
             bestScore = score;
             bestIndex = index;
-            bestHasAccumulation = hasAccumulation;
+            bestHasStencil = hasStencil;
         }
     }
     return bestIndex;

@@ -9,7 +9,7 @@ struct PixelFormatTraits {
     uint8_t iPixelType;
     uint8_t cColorBits;
     uint8_t cDepthBits;
-    uint8_t cAccumBits = 0;
+    uint8_t cStencilBits = 0;
 };
 
 constexpr uint32_t kPfdDoubleBuffer = 0x1;
@@ -29,11 +29,11 @@ int32_t PixelFormatScore(const PixelFormatTraits& format);
 using DescribePixelFormatFn = bool (*)(void* context, int index, PixelFormatTraits* format);
 // The index of the first eligible format with the highest score above 0, or 0 when
 // none is eligible. Formats are described from index 1 until a description fails.
-// The accumulation buffer takes no part in the score; when `preferAccumulation` is
-// set (motion blur is on), a later format of the same score that has one is taken
-// over an earlier one that has none, so the blur has a buffer to build its trail in.
-int BestPixelFormatIndex(DescribePixelFormatFn describe, void* context, bool preferAccumulation = false);
+// The stencil buffer takes no part in the score; when `preferStencil` is set (motion
+// blur is on), a later format of the same score that has one is taken over an earlier
+// one that has none, so the blur trail can mark which pose has a pixel.
+int BestPixelFormatIndex(DescribePixelFormatFn describe, void* context, bool preferStencil = false);
 
 // Gives the device context (HDC) its pixel format: the best one, or else the
 // platform's closest match to a plain 24-bit colour, 24-bit depth, double-buffered one.
-void SelectPixelFormat(void* deviceContext, bool preferAccumulation = false);
+void SelectPixelFormat(void* deviceContext, bool preferStencil = false);

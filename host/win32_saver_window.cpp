@@ -53,6 +53,19 @@ static bool DisplayTurnedOn(WPARAM event, LPARAM data) {
            setting->DataLength >= 1 && setting->Data[0] == 1;
 }
 
+// The refresh rate of the display the window is on, as the system reports it; 0 or 1
+// stand for the hardware's default, which it does not name.
+static uint32_t DisplayRefreshRate(HWND window) {
+    MONITORINFOEXA monitor = {};
+    monitor.cbSize = sizeof monitor;
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    const HMONITOR found = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
+    const char* device = found && GetMonitorInfoA(found, &monitor) ? monitor.szDevice : nullptr;
+    if (!EnumDisplaySettingsA(device, ENUM_CURRENT_SETTINGS, &mode)) return 0;
+    return mode.dmDisplayFrequency;
+}
+
 static bool RegisterSaverClass(HCURSOR cursor) {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
@@ -69,9 +82,9 @@ static bool RegisterSaverClass(HCURSOR cursor) {
 // any message; an unpaced one (a frame-rate limit of 0) draws on every idle pass and
 // gives up the rest of its time slice. A windowed run never consults the
 // monitor-power flag.
-static int RunMessageLoop(bool watchMonitorPower) {
+static int RunMessageLoop(HWND window, bool watchMonitorPower) {
     FrameTimer timer;
-    FramePacer pacer(HostState.frameRateLimit);
+    FramePacer pacer(FrameCap(HostState.frameRateLimit, HostState.frameRateFromDisplay, DisplayRefreshRate(window)));
     MSG message = {};
     for (;;) {
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -133,7 +146,7 @@ int RunSaverWindow(HWND parent) {
     HostState.saverWindow = window;
     if (!window) return kExitFailure;
     if (!HostState.previewMode) SetForegroundWindow(window);
-    return RunMessageLoop(true);
+    return RunMessageLoop(window, true);
 }
 
 int RunWindowed() {
@@ -144,7 +157,7 @@ int RunWindowed() {
                                   nullptr, static_cast<HINSTANCE>(HostState.instance), nullptr);
     HostState.saverWindow = window;
     if (!window) return kExitFailure;
-    return RunMessageLoop(false);
+    return RunMessageLoop(window, false);
 }
 
 LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

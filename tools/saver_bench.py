@@ -7,7 +7,10 @@ floor. Frames are counted from Wine's own trace of every buffer swap
 (WINEDEBUG=+timestamp,+wgl), so both programs are measured unchanged. Prints one
 line per run; nothing passes or fails.
 
-    saver_bench.py VELMORA_SCR FLOOR_EXE"""
+    saver_bench.py VELMORA_SCR FLOOR_EXE [blur]
+
+With "blur", only the cost of the motion-blur trail: unpaced full-screen runs with
+and without it on this display, and the ratio of their frame rates."""
 import os
 import re
 import statistics
@@ -90,6 +93,18 @@ def measure(label, program, mode, *values):
     return figures
 
 
+def blur_ratio():
+    plain = measure("full screen unpaced, no blur", SCR, "/s", ("FrameRateLimit", 0))
+    blurred = measure("full screen unpaced, blur on", SCR, "/s", ("FrameRateLimit", 0), ("blur", 1))
+    registry()
+    if plain and blurred:
+        print(f"blur against no blur: {blurred['fps'] / plain['fps']:.2f} of the frame rate")
+
+
+if len(sys.argv) > 3 and sys.argv[3] == "blur":
+    blur_ratio()
+    sys.exit(0)
+
 floor = measure("clear-and-swap floor, full screen", FLOOR, None)
 default = measure("full screen 1024x768, defaults", SCR, "/s")
 unpaced = measure("full screen, FrameRateLimit 0", SCR, "/s", ("FrameRateLimit", 0))
@@ -98,6 +113,7 @@ measure("full screen, blur on", SCR, "/s", ("blur", 1))
 measure("full screen, blur and lighting on", SCR, "/s", ("blur", 1), ("lighting", 1))
 measure("full screen, FrameRateLimit 30", SCR, "/s", ("FrameRateLimit", 30))
 registry()
+blur_ratio()
 if floor:
     for label, run in (("defaults", default), ("unpaced", unpaced)):
         if run:

@@ -1,8 +1,8 @@
 # The display and Wine prefix that the Windows tests run in. Sourced by tools/test,
 # tools/run and tools/bench; testenv_stop ends every process testenv_start began.
 #
-# testenv_start: a private Xvfb display (1024 x 768, 24 bits) with the openbox window
-# manager, and a fresh Wine prefix in a temporary folder with one
+# testenv_start: a private Xvfb display (1024 x 768, 24 bits, or TESTENV_SCREEN as
+# WIDTHxHEIGHTxDEPTH) with the openbox window manager, and a fresh Wine prefix in a temporary folder with one
 # wineserver kept alive for the whole run.
 
 TESTENV_DIR=""
@@ -12,7 +12,7 @@ TESTENV_WM_PID=""
 testenv_start() {
   TESTENV_DIR=$(mktemp -d "${TMPDIR:-/tmp}/velmora-test.XXXXXX")
   # -displayfd picks a free display number and writes it once the server is ready.
-  Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset \
+  Xvfb -displayfd 1 -screen 0 "${TESTENV_SCREEN:-1024x768x24}" -nolisten tcp -noreset \
     >"$TESTENV_DIR/display" 2>"$TESTENV_DIR/xvfb.log" &
   TESTENV_XVFB_PID=$!
   local number="" tries=0

@@ -77,9 +77,8 @@ def test_blur_draws_a_trail(saver):
     # A fast drift and turn leave a visible trail behind the cube.
     job = start(saver, blur=1, vel=100, zrots=100, scale=50)
     drawn = lambda shot: shot.count(lambda r, g, b: not is_black(r, g, b))
-    # The trail blends the poses: dimmer colours that are no face's flat colour. The
-    # accumulation buffer returns through an sRGB conversion here, so an accumulated
-    # 0.5 reads as 188: no exact blend levels are assumed.
+    # The trail weighs the poses: dimmer colours that are no face's flat colour; no
+    # exact levels are assumed.
     blended = lambda shot: shot.count(lambda r, g, b: not is_black(r, g, b) and not is_cube_colour(r, g, b)
                                       and not is_neutral(r, g, b))
     # The trail grows over the first ten frames.

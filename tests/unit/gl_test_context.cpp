@@ -47,13 +47,12 @@ GlTestContext::GlTestContext(int w, int h) : width(w), height(h) {
     wanted.iPixelType = PFD_TYPE_RGBA;
     wanted.cColorBits = 24;
     wanted.cDepthBits = 24;
-    wanted.cAccumBits = 64;
-    // The saver's own choice, with an accumulation buffer where the driver has one
-    // (ChoosePixelFormat under Wine passes over the accumulation bits).
+    wanted.cStencilBits = 8;
+    // The saver's own choice for motion blur, with a stencil buffer where the driver has one.
     auto describe = [](void* context, int index, PixelFormatTraits* traits) {
         PIXELFORMATDESCRIPTOR d;
         if (!DescribePixelFormat(static_cast<HDC>(context), index, sizeof d, &d)) return false;
-        *traits = {d.dwFlags, d.iPixelType, d.cColorBits, d.cDepthBits, d.cAccumBits};
+        *traits = {d.dwFlags, d.iPixelType, d.cColorBits, d.cDepthBits, d.cStencilBits};
         return true;
     };
     int format = BestPixelFormatIndex(describe, dc, true);
@@ -89,7 +88,7 @@ GlTestContext::GlTestContext(int w, int h) : width(w), height(h) {
     display = dpy;
     const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                                        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
-                                       EGL_DEPTH_SIZE, 24, EGL_NONE};
+                                       EGL_DEPTH_SIZE, 24, EGL_STENCIL_SIZE, 8, EGL_NONE};
     EGLConfig config;
     EGLint count = 0;
     if (!eglChooseConfig(dpy, configAttributes, &config, 1, &count) || count == 0) return;

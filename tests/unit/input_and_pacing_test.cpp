@@ -215,3 +215,12 @@ TEST_F(PacingFromTheStore, ATwoSecondStallIsForgivenNotFastForwarded) {
 }
 
 }  // namespace
+
+TEST(FrameCap, TheDisplaysRateUnlessALimitIsStored) {
+    EXPECT_EQ(FrameCap(60, true, 144), 144u) << "none stored: the display's own rate";
+    EXPECT_EQ(FrameCap(60, true, 165), 165u);
+    EXPECT_EQ(FrameCap(60, true, 0), 60u) << "a display that reports no rate: 60";
+    EXPECT_EQ(FrameCap(60, true, 1), 60u) << "1 stands for the hardware's default";
+    EXPECT_EQ(FrameCap(30, false, 144), 30u) << "a stored limit caps";
+    EXPECT_EQ(FrameCap(0, false, 144), 0u) << "a stored 0 removes the cap";
+}

@@ -85,18 +85,18 @@ TEST(PixelFormat, RanksHardwareOverAcceleratedOverSoftwareWhateverTheDepths) {
     EXPECT_EQ(list.Best(), 1);
 }
 
-TEST(PixelFormat, BlurPrefersAnAccumulationBufferAmongEqualScoresOnly) {
+TEST(PixelFormat, BlurPrefersAStencilBufferAmongEqualScoresOnly) {
     FormatList list;
     list.formats = {
-        {kHardware, kPfdTypeRgba, 32, 24, 0},    // 1: 2072, no accumulation buffer
-        {kHardware, kPfdTypeRgba, 32, 24, 64},   // 2: 2072, with one
-        {kHardware, kPfdTypeRgba, 32, 24, 64},   // 3: 2072, with one, later
-        {kHardware, kPfdTypeRgba, 16, 16, 64},   // 4: 2048: a lower score never wins
+        {kHardware, kPfdTypeRgba, 32, 24, 0},   // 1: 2072, no stencil buffer
+        {kHardware, kPfdTypeRgba, 32, 24, 8},   // 2: 2072, with one
+        {kHardware, kPfdTypeRgba, 32, 24, 8},   // 3: 2072, with one, later
+        {kHardware, kPfdTypeRgba, 16, 16, 8},   // 4: 2048: a lower score never wins
     };
-    EXPECT_EQ(list.Best(), 1) << "without blur the accumulation buffer plays no part";
+    EXPECT_EQ(list.Best(), 1) << "without blur the stencil buffer plays no part";
     EXPECT_EQ(BestPixelFormatIndex(FormatList::Describe, &list, true), 2);
-    // The best score still decides first: an accumulation buffer never outweighs it.
-    list.formats = {{kHardware, kPfdTypeRgba, 32, 32, 0}, {kHardware, kPfdTypeRgba, 32, 24, 64}};
+    // The best score still decides first: a stencil buffer never outweighs it.
+    list.formats = {{kHardware, kPfdTypeRgba, 32, 32, 0}, {kHardware, kPfdTypeRgba, 32, 24, 8}};
     EXPECT_EQ(BestPixelFormatIndex(FormatList::Describe, &list, true), 1);
 }
 

@@ -2,15 +2,19 @@
 // colours and culling, lighting, poses, and the frame-rate text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
+#include "app/blur_trail.h"
 #include "app/frame.h"
 #include "app/saver_state.h"
 #include "app/scene.h"
 #include "app/scene_view.h"
 #include "app/settings.h"
 #include "app/texture_font.h"
+#include "app/timed_motion.h"
 #include "host/host_state.h"
 #include "platform/gl.h"
 #include "tests/unit/gl_test_context.h"
@@ -192,20 +196,73 @@ TEST_F(SceneDrawing, FrameRateTextShowsOnlyWhileSwitchedOn) {
     SaverState.font = nullptr;
 }
 
-TEST_F(SceneDrawing, BlurShiftsTheTrailByOnePoseAFrame) {
+// The trail's poses in a row from left to right, oldest first, clear of each other:
+// small cubes facing the viewer with their red front face.
+class BlurTrail : public SceneDrawing {
+protected:
+    void SetUp() override {
+        SceneDrawing::SetUp();
+        if (IsSkipped()) return;
+        Settings.scale = 30;  // half edge 9 units
+        for (int i = 0; i < kTrailPoses; ++i) trail[i] = {X(i), 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+        current = trail[0];
+    }
+    static float X(int i) { return 150.0f - 30.0f * static_cast<float>(i); }
+    Rgb At(double x, double y, double z) {
+        double px, py;
+        glLoadIdentity();
+        Project(x, y, z, &px, &py);
+        return gl.Pixel(static_cast<int>(px), static_cast<int>(py));
+    }
+    Rgb Centre(float x) { return At(x, 0.0, 9.0); }
+    void DrawTrail() {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        glLoadIdentity();
+        DrawBlurTrail(*scene, trail, current);
+    }
+    ScenePose trail[kTrailPoses];
+    ScenePose current;
+};
+
+TEST_F(BlurTrail, EachPoseShowsWithItsWeightClampedToFullIntensity) {
+    DrawTrail();
+    for (int i = 0; i < kTrailPoses; ++i) {
+        const int red = std::min(255, static_cast<int>(std::lround(255.0f * TrailWeight(i))));
+        ExpectColour(Centre(X(i)), {static_cast<uint8_t>(red), 0, 0}, ("pose " + std::to_string(i)).c_str());
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST) || glIsEnabled(GL_FOG) || glIsEnabled(GL_BLEND));
+    EXPECT_EQ(scene->positionZ(), 0.0f) << "the pose on top is drawn one unit nearer, not moved";
+}
+
+TEST_F(BlurTrail, ThePixelGoesToTheNewestPoseThatCoversItEvenBehindAnOlderOne) {
+    GLint stencilBits = 0;
+    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+    ASSERT_GT(stencilBits, 0);
+    // The oldest pose stands over the top of pose 5, nearer, turned to show its
+    // magenta right face; the current pose is out of the way.
+    trail[9] = {X(5), 12.0f, 30.0f, 0.0f, -90.0f, 0.0f};
+    current = {-400.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    DrawTrail();
+    ExpectColour(At(X(5), 6.0, 9.0), {255, 0, 0}, "where both lie, pose 5's red at weight 1");
+    ExpectColour(At(X(5), 17.0, 39.0), {51, 0, 51}, "where only the oldest pose lies, its fifth of magenta");
+}
+
+TEST_F(SceneDrawing, BlurFramesMoveInTimeAndKeepTheSceneInPlace) {
     SaverState.scene = scene;
     Settings.blur = 1;
-    for (int i = 0; i < 10; ++i) SaverState.blurHistory[i] = {float(i), 0, 0, 0, 0, float(i)};
+    Settings.zrot = 360;
+    Settings.zrots = 20;  // a degree a step
     scene->position = {50, 60, 0};
-    scene->angle = {0, 0, 7};
-    Settings.vel = 0;
     scene->velocity[0] = scene->velocity[1] = 0;
-    DrawFrame();
-    EXPECT_EQ(SaverState.blurHistory[0].x, 50);
-    EXPECT_EQ(SaverState.blurHistory[0].y, 60);
-    EXPECT_EQ(SaverState.blurHistory[0].az, scene->angleZ());
-    for (int i = 1; i < 10; ++i) EXPECT_EQ(SaverState.blurHistory[i].x, float(i - 1)) << i;
-    EXPECT_EQ(scene->positionZ(), 0.0f) << "the pose on top is drawn one unit nearer, not moved";
+    StartSceneMotion(*scene);
+    SaverState.frameSeconds = 0.5f / 60.0f;
+    for (int frame = 0; frame < 30; ++frame) DrawFrame();  // a quarter of a second
+    EXPECT_NEAR(SaverState.motion->pose().az, 15.0f, 1e-3f);
+    EXPECT_NEAR(SaverState.motion->trailPose(9).az, 6.0f, 1e-3f) << "nine steps of time behind";
+    EXPECT_EQ(scene->positionZ(), 0.0f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    StopSceneMotion();
     glMatrixMode(GL_MODELVIEW);
 }
 

@@ -182,17 +182,6 @@ TEST_F(SceneMotion, SmallPreviewTremblesInPlace) {
     }
 }
 
-TEST_F(SceneMotion, BlurStartsTheTrailAtTheStartPosition) {
-    Settings.blur = 1;
-    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
-    StartBlurTrail(scene);
-    for (const ScenePose& pose : SaverState.blurHistory) {
-        EXPECT_EQ(pose.x, scene.positionX());
-        EXPECT_EQ(pose.y, scene.positionY());
-        EXPECT_EQ(pose.ax + pose.ay + pose.az + pose.z, 0.0f);
-    }
-}
-
 TEST(FrameRateText, DefaultFloatForm) {
     const std::pair<float, const char*> cases[] = {
         {59.880215f, "59.8802"}, {60.0f, "60"},        {0.5f, "0.5"},           {1234.5678f, "1234.57"},

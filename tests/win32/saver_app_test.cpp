@@ -87,7 +87,7 @@ TEST_F(SaverApplication, StoredValuesAtTheEndsOfTheirTypeRunThreeHundredFrames) 
         for (const char* name : names)
             RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
         RegCloseKey(key);
-        // A small window: the trail's accumulation buffer is drawn in software here.
+        // A small window: the trail is drawn in software here.
         window = CreateWindowExA(0, kSaverClassName, "app test", WS_POPUP | WS_VISIBLE, 0, 0, 160, 100, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
