@@ -86,7 +86,7 @@ bool initSaver(HWND window) {
 
 void ShutdownSaver(HWND window) {
     // The model objects, their textures and the font stay until the process ends.
-    SaverState.scene->FreeModelMeshes();
+    SaverState.scene->ReleaseModel();
     delete SaverState.scene;
     SaverState.scene = nullptr;
     ReleaseDC(window, saverDC);
