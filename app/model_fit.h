@@ -4,15 +4,7 @@
 #pragma once
 #include <cstdint>
 
-struct t3DModel;
-class MS3DModel;
-struct TriangleModel;
-
-// The box that holds every vertex.
-struct ModelBounds {
-    float low[3];
-    float high[3];
-};
+#include "formats/triangle_model.h"
 
 // Draw transform: scale, then move `centre` to the origin.
 struct ModelFit {
@@ -23,15 +15,6 @@ struct ModelFit {
 // Half the diagonal of the built-in lodge's bounding box, in its own units.
 constexpr float kLodgeHalfDiagonal = 130.027f;
 
-// The bounds of every vertex; false when there is no vertex with finite coordinates.
-bool BoundsOf(const t3DModel& model, ModelBounds* bounds);
-bool BoundsOf(const MS3DModel& model, ModelBounds* bounds);
-bool BoundsOf(const TriangleModel& model, ModelBounds* bounds);
-
 // Centres the box at the origin and scales its half diagonal to the lodge's. A box
 // of no size (one point) is only centred.
 ModelFit FitToLodge(const ModelBounds& bounds);
-
-// Triangles the saver would draw.
-int64_t TriangleCount(const t3DModel& model);
-int64_t TriangleCount(const MS3DModel& model);

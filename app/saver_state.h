@@ -14,8 +14,8 @@ struct SaverStateRecord {
     int32_t halfWidth;        // half the client area, in pixels (integer halves)
     int32_t halfHeight;
     float aspectRatio;        // client width / client height
-    int32_t sceneRunning;     // set once initSaver ran, cleared on window destruction
-    float frameSeconds;       // what SaverIdle's timer measured last
+    bool sceneRunning;        // set once initSaver ran, cleared on window destruction
+    float frameSeconds;       // what the idle callback's timer measured last
     TimedMotion* motion;      // the scene's motion in time, with the blur trail's poses
     float fpsSeconds;         // towards the next frame-rate figure
     int32_t fpsFrames;

@@ -18,9 +18,8 @@ Scene::Scene(const SaverSettings& settings, int32_t halfWidth, int32_t halfHeigh
     velocity[0] = velocity[1] = 0.0f;
     modelLoaded = false;
     modelType = ModelKind::None;
-    ms3dModel = nullptr;
-    model3ds = nullptr;
-    CreateModelObject();
+    // No file is opened here: the default model is unpacked only after this.
+    DetectModelType();
 
     driftBounds = ComputeDriftBounds(halfWidth, halfHeight);
     position.x = static_cast<float>(RandomInt(0, halfWidth / 3));

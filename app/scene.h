@@ -7,24 +7,13 @@
 
 #include "app/model_fit.h"
 #include "app/scene_lens.h"
+#include "formats/model_reader.h"
+#include "formats/triangle_model.h"
 
-struct ReadResult;
-class Model3DS;
-class MS3DModel;
-struct TriangleModel;
 struct SaverSettings;
 
 struct Vec3f {
     float x, y, z;
-};
-
-// The kinds of model a path can name, by its extension.
-enum class ModelKind : int32_t {
-    None = 0,
-    MS3D = 1,
-    ThreeDS = 2,
-    Obj = 3,   // Wavefront OBJ with MTL materials
-    Gltf = 4,  // glTF 2.0, ".gltf" or binary ".glb"
 };
 
 // One pose of the model: position x, y, z then angles x, y, z.
@@ -54,8 +43,9 @@ public:
     // The model kind the settings' model path names by its extension; sets modelType
     // for a recognised one.
     ModelKind DetectModelType();
-    // Releases the 3DS mesh arrays at window destruction; the model object stays.
-    void FreeModelMeshes();
+    // Releases the model's corners and its recorded drawing at window destruction,
+    // while the context is still current; its textures go with the context.
+    void ReleaseModel();
 
     float positionX() const { return position.x; }
     float positionY() const { return position.y; }
@@ -70,23 +60,17 @@ public:
     int32_t direction[3];
     bool modelLoaded;
     ModelKind modelType;
-    MS3DModel* ms3dModel;   // owned; lives until the process ends
-    Model3DS* model3ds;     // owned; lives until the process ends
-    TriangleModel* triangleModel = nullptr;  // an OBJ or glTF model of the user's; owned
-    uint32_t triangleList = 0;               // its recorded drawing; 0 none
+    TriangleModel model;       // the loaded model, whatever file it came from
+    uint32_t modelList = 0;    // its recorded drawing; 0 none
     HalfExtent driftBounds; // the model's centre bounces inside +-x and +-y
     bool fitted = false;    // the user's model: drawn through `fit`
     ModelFit fit;
 
 private:
     const SaverSettings& settings;
-    void CreateModelObject();
     bool LoadChosenModel(ReadResult* notices);
     void DrawModel();
 };
-
-// The model kind a file's extension names, in any letter case.
-ModelKind ModelKindOfPath(const std::string& path);
 
 // low + rand() % (high - low + 1), from the runtime's generator seeded at start-up.
 int RandomInt(int low, int high);

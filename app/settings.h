@@ -25,8 +25,8 @@ struct SaverSettings {
     int32_t scale;     // percent
     int32_t blur;      // motion blur: any nonzero value is on
     int32_t lighting;  // lighting: any nonzero value is on
-    // The user's own model ("ModelFile", text): a 3DS or MS3D file's full path as
-    // UTF-8; empty for the built-in lodge.
+    // The user's own model ("ModelFile", text): the full path of a 3DS, MS3D, OBJ or
+    // glTF file as UTF-8; empty for the built-in lodge.
     std::string modelFile;
 };
 

@@ -18,4 +18,6 @@ void readDialogValues(HWND dialog);
 // `control` is none of the eleven trackbars.
 bool updateTrackbarLabel(HWND dialog, HWND control);
 
+// The configuration dialog's procedure (template 7001); ends the dialog with the exit code.
+INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ScreenSaverHelpDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -14,6 +14,8 @@
 #include "app/settings.h"
 #include "app/texture_font.h"
 #include "app/unpack_default_model.h"
+#include "app/win32_configure_dialog.h"
+#include "app/win32_saver_app.h"
 #include "host/frame_timer.h"
 #include "host/host_state.h"
 #include "host/pixel_format.h"
@@ -80,13 +82,13 @@ bool initSaver(HWND window) {
     ReadResult notices;
     const bool loaded = SaverState.scene->LoadModel(&notices, unpacked);
     // A box would wait for OK on an idle desktop: only the windowed run shows them.
-    ReportReaderNotices(notices, HostState.windowedMode != 0);
+    ReportReaderNotices(notices, HostState.windowedMode);
     return loaded;
 }
 
 void ShutdownSaver(HWND window) {
-    // The model objects, their textures and the font stay until the process ends.
-    SaverState.scene->FreeModelMeshes();
+    // The font stays until the process ends; the model's textures go with the context.
+    SaverState.scene->ReleaseModel();
     StopSceneMotion();
     delete SaverState.scene;
     SaverState.scene = nullptr;
@@ -96,7 +98,7 @@ void ShutdownSaver(HWND window) {
     saverRC = nullptr;
 }
 
-void SaverStartup() {
+static void SaverStartup() {
     // The configuration dialog's trackbars are common controls. Version 6 of the
     // library, which the manifest asks for, registers their class only on request.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
@@ -104,24 +106,28 @@ void SaverStartup() {
     LoadSettings();
 }
 
-LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             LoadSettings();
             initSaver(window);
-            SaverState.sceneRunning = 1;
+            SaverState.sceneRunning = true;
             break;
         case WM_DESTROY:
-            SaverState.sceneRunning = 0;
+            SaverState.sceneRunning = false;
             ShutdownSaver(window);
             break;
     }
     return DefaultSaverProc(window, message, wParam, lParam);
 }
 
-void SaverIdle() {
+static void SaverIdle() {
     static FrameTimer* timer = new FrameTimer();  // one for the life of the process
     SaverState.frameSeconds = timer->elapsedSeconds();
     if (SaverState.sceneRunning && saverRC && !HostState.monitorPoweredDown && !HostState.passwordDialogOpen)
         DrawFrame();
+}
+
+SaverCallbacks LodgeSaverCallbacks() {
+    return {SaverStartup, SaverWindowHook, SaverIdle, ScreenSaverConfigureDialog};
 }

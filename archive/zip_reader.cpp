@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/little_endian.h"
+#include "platform/little_endian.h"
 
 namespace {
 

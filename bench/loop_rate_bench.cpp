@@ -1,4 +1,4 @@
-// Measures the host's message loop under Wine or Windows: how often it calls SaverIdle
+// Measures the host's message loop under Wine or Windows: how often it calls the idle callback
 // and how much CPU time the process uses per second, for one run shape and limit.
 //
 //   velmora_loop_bench fullscreen|windowed LIMIT SECONDS
@@ -22,7 +22,7 @@ static long idleCalls;
 static HDC dc;
 static HGLRC rc;
 
-LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) {
         HostState.frameRateLimit = wantedLimit;  // what the settings load would read
         dc = GetDC(window);
@@ -43,17 +43,19 @@ LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARA
     return DefaultSaverProc(window, message, wParam, lParam);
 }
 
-void SaverIdle() {
+static void SaverIdle() {
     if (idleCalls++ == 0) startTick = GetTickCount();
     glClear(GL_COLOR_BUFFER_BIT);
     SwapBuffers(dc);
     if (GetTickCount() - startTick >= runMs) {
-        HostState.closeArmed = 1;
+        HostState.closeArmed = true;
         PostMessageA(static_cast<HWND>(HostState.saverWindow), WM_CLOSE, 0, 0);
     }
 }
 
-INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+static INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+static void SaverStartup() {}
 
 static double Seconds(FILETIME t) {
     return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
@@ -68,6 +70,7 @@ int main(int argc, char** argv) {
     wantedLimit = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
     runMs = static_cast<DWORD>(std::atof(argv[3]) * 1000);
     HostState.instance = GetModuleHandleA(nullptr);
+    UseSaverCallbacks({SaverStartup, SaverWindowHook, SaverIdle, ScreenSaverConfigureDialog});
 
     FILETIME created, exited, kernelBefore, userBefore, kernelAfter, userAfter;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernelBefore, &userBefore);

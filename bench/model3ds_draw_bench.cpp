@@ -1,11 +1,13 @@
 // Loading the default model with its texture, and drawing it once into a
-// 1024 x 768 headless GL context (the draw timed up to glFinish).
+// 1024 x 768 headless GL context as the saver does, from its recorded display list
+// (the draw timed up to glFinish).
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <string>
 
-#include "formats/model3ds.h"
+#include "formats/model_reader.h"
+#include "formats/triangle_model_gl.h"
 #include "platform/gl.h"
 #include "tests/unit/gl_test_context.h"
 
@@ -35,6 +37,20 @@ void PrepareFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+// Reads the model, makes its textures and records its drawing; 0 when it failed.
+uint32_t Load(const std::string& path, TriangleModel* model) {
+    ReadResult result = ReadModel(path, model);
+    if (!result) return 0;
+    LoadModelTextures(*model, &result);
+    if (model->materials.empty() || !glIsTexture(model->materials[0].texture)) return 0;
+    return CompileTriangleModel(*model);
+}
+
+void Release(TriangleModel* model, uint32_t list) {
+    for (TriangleMaterial& material : model->materials) glDeleteTextures(1, &material.texture);
+    if (list != 0) glDeleteLists(list, 1);
+}
+
 void BM_LoadWithTexture(benchmark::State& state) {
     std::string path = DefaultModelPath();
     if (path.empty() || !Context().ok()) {
@@ -42,13 +58,11 @@ void BM_LoadWithTexture(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        Model3DS reader;
-        bool loaded = static_cast<bool>(reader.Load(path.c_str()));
-        if (!loaded || !glIsTexture(reader.textures[0])) state.SkipWithError("load failed");
+        TriangleModel model;
+        const uint32_t list = Load(path, &model);
+        if (list == 0) state.SkipWithError("load failed");
         state.PauseTiming();
-        glDeleteTextures(1, &reader.textures[0]);
-        reader.ReleaseDisplayList();
-        reader.FreeMeshes();
+        Release(&model, list);
         state.ResumeTiming();
     }
 }
@@ -59,8 +73,9 @@ void BM_DrawOnce(benchmark::State& state) {
         state.SkipWithError(path.empty() ? "model file missing" : "no OpenGL context");
         return;
     }
-    Model3DS reader;
-    if (!static_cast<bool>(reader.Load(path.c_str()))) {
+    TriangleModel model;
+    const uint32_t list = Load(path, &model);
+    if (list == 0) {
         state.SkipWithError("load failed");
         return;
     }
@@ -69,11 +84,10 @@ void BM_DrawOnce(benchmark::State& state) {
         PrepareFrame();
         glFinish();
         state.ResumeTiming();
-        reader.Draw();
+        glCallList(list);
         glFinish();
     }
-    glDeleteTextures(1, &reader.textures[0]);
-    reader.FreeMeshes();
+    Release(&model, list);
 }
 
 BENCHMARK(BM_LoadWithTexture)->Unit(benchmark::kMillisecond);

@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "formats/byte_source.h"
-#include "formats/little_endian.h"
+#include "platform/little_endian.h"
 
 BitmapImage::BitmapImage(const char* path) {
     LoadBitmapFile(path);

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "formats/texture_size.h"
-#include "platform/file_open.h"
+#include "formats/model_file.h"
 #include "platform/trace.h"
 
 namespace {
@@ -30,18 +30,16 @@ bool CanBecomeRgb(J_COLOR_SPACE space) {
 struct Decompression {
     jpeg_decompress_struct cinfo;
     JpegErrorTrap trap;
-    std::FILE* file = nullptr;            // the source: an open file,
-    const unsigned char* bytes = nullptr;  // or bytes in memory
+    const unsigned char* bytes = nullptr;  // the file's bytes
     size_t size = 0;
     bool started = false;  // the picture's size is known and decoding began
 };
 
-// Decodes d.file into image; the failure, or None. Must run with the recovery point
+// Decodes d.bytes into image; the failure, or None. Must run with the recovery point
 // set in the caller; only plain data and the image's already-sized buffer are touched.
 ReadFailure DecodeStarted(Decompression& d, JpegImage& image) {
     jpeg_create_decompress(&d.cinfo);
-    if (d.file) jpeg_stdio_src(&d.cinfo, d.file);
-    else jpeg_mem_src(&d.cinfo, d.bytes, static_cast<unsigned long>(d.size));
+    jpeg_mem_src(&d.cinfo, d.bytes, static_cast<unsigned long>(d.size));
     jpeg_read_header(&d.cinfo, TRUE);
     if (!CanBecomeRgb(d.cinfo.jpeg_color_space)) {
         TraceF("Texture colour space %d cannot be shown as RGB", static_cast<int>(d.cinfo.jpeg_color_space));
@@ -70,7 +68,7 @@ ReadFailure DecodeStarted(Decompression& d, JpegImage& image) {
     // The picture's top line goes to the last row: GL takes row 0 as t = 0.
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
         JSAMPROW row = pixels + (height - 1 - d.cinfo.output_scanline) * rowSpan;
-        // A file source never suspends; should a line not come, the rows decoded
+        // The memory source never suspends; should a line not come, the rows decoded
         // so far are kept.
         if (jpeg_read_scanlines(&d.cinfo, &row, 1) != 1) return ReadFailure::None;
     }
@@ -112,12 +110,10 @@ ReadResult DecodeFrom(Decompression& d, JpegImage* image) {
 }  // namespace
 
 ReadResult JpegReader::Decode(const char* path, JpegImage* image) {
-    Decompression d;
-    d.file = OpenFileForReading(path);
-    if (!d.file) return ReadResult().fail(ReadFailure::CannotOpen);
-    ReadResult result = DecodeFrom(d, image);
-    std::fclose(d.file);
-    return result;
+    std::vector<uint8_t> bytes;
+    ReadResult read = ReadModelFile(path, &bytes);
+    if (!read) return read;
+    return DecodeBytes(bytes.data(), bytes.size(), image);
 }
 
 ReadResult JpegReader::DecodeBytes(const unsigned char* data, size_t size, JpegImage* image) {

@@ -1,4 +1,4 @@
-// The JPEG decoder of both model formats' textures: libjpeg turns a file into red,
+// The JPEG decoder of every model's textures: libjpeg turns a file's bytes into red,
 // green, blue rows, bottom row first (the order GL takes for texture row 0).
 #pragma once
 #include <csetjmp>

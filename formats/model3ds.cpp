@@ -5,8 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "formats/little_endian.h"
+#include "formats/model_file.h"
 #include "formats/vertex_normals.h"
+#include "platform/little_endian.h"
 #include "platform/trace.h"
 
 namespace {
@@ -69,16 +70,29 @@ Model3DS::Model3DS()
     : currentChunk(std::make_unique<tChunkState>()), scratchChunk(std::make_unique<tChunkState>()) {}
 
 ReadResult Model3DS::Import(t3DModel* target, const char* path) {
-    if (!OpenFileSource(file, path)) {
-        TraceF("Unable to find the file: %s!", path);
-        return ReadResult().fail(ReadFailure::CannotOpen);
+    std::vector<uint8_t> bytes;
+    ReadResult read = ReadModelFile(path, &bytes);
+    if (!read) {
+        if (read.failure == ReadFailure::CannotOpen) TraceF("Unable to find the file: %s!", path);
+        return read;
     }
-    return ImportOpened(target, path);
+    return ImportMemory(target, bytes.data(), bytes.size(), path);
 }
 
 ReadResult Model3DS::ImportMemory(t3DModel* target, const void* data, size_t size, const char* name) {
-    OpenMemorySource(file, data, size);
+    bytes = static_cast<const unsigned char*>(data);
+    byteCount = bytes ? size : 0;
+    position = 0;
     return ImportOpened(target, name);
+}
+
+// Takes up to count bytes into destination, or passes over them when it is null.
+// Returns the bytes taken: fewer than count only at the end of the data.
+size_t Model3DS::TakeBytes(void* destination, size_t count) {
+    const size_t take = std::min(count, byteCount - position);
+    if (destination && take) std::memcpy(destination, bytes + position, take);
+    position += take;
+    return take;
 }
 
 ReadResult Model3DS::ImportOpened(t3DModel* target, const char* name) {
@@ -129,7 +143,7 @@ ReadResult Model3DS::ImportOpened(t3DModel* target, const char* name) {
 // a short read means the data ended and ends the import.
 void Model3DS::ReadFrom(tChunkState& chunk, void* destination, uint32_t count) {
     if (readFailed || count == 0) return;
-    size_t got = ReadBytes(file, destination, count);
+    size_t got = TakeBytes(destination, count);
     chunk.consumed += static_cast<uint32_t>(got);
     if (got < count) readFailed = true;
 }
@@ -174,7 +188,7 @@ uint32_t Model3DS::ReadCString(char* destination, uint32_t bytesLeft) {
     uint32_t stored = 0;
     while (count < bytesLeft && !readFailed) {
         char c = 0;
-        if (ReadBytes(file, &c, 1) != 1) {
+        if (TakeBytes(&c, 1) != 1) {
             readFailed = true;
             break;
         }
@@ -417,7 +431,8 @@ void Model3DS::BuildVertexNormals(t3DModel* target) {
 
 void Model3DS::FinishImport() {
     result = nullptr;
-    CloseSource(file);
+    bytes = nullptr;
+    byteCount = position = 0;
     currentChunk.reset();
     scratchChunk.reset();
 }

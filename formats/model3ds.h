@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/byte_source.h"
 #include "formats/read_result.h"
-#include "formats/texture_kind.h"
+#include "formats/triangle_model.h"
 
 struct Vector3 {
     float x, y, z;
@@ -70,7 +69,6 @@ struct tChunkState {
 
 class Model3DS {
 public:
-    static constexpr int kTextureCount = 100;
     // Chunk loops nested deeper than this pass their chunk over unread; real files
     // nest five or six deep.
     static constexpr int kMaxNesting = 32;
@@ -78,12 +76,12 @@ public:
     Model3DS();
 
     // Reads the 3DS file at path into target and gives every vertex its normal.
-    // Fails when the file cannot be opened (traced), is not a 3DS file (with the
-    // "Error" notice) or ends inside a chunk; target is then left empty. A file that
-    // ends inside the key-frame block after a whole editor block keeps what it read
-    // (traced). A file without a single triangle (lights and cameras only) fails as
-    // unsupported, with what it held left in target. A version above 3 gives the
-    // "Warning" notice and reads on.
+    // Fails when the file cannot be opened (traced) or is over the model file limit,
+    // is not a 3DS file (with the "Error" notice) or ends inside a chunk; target is
+    // then left empty. A file that ends inside the key-frame block after a whole
+    // editor block keeps what it read (traced). A file without a single triangle
+    // (lights and cameras only) fails as unsupported, with what it held left in
+    // target. A version above 3 gives the "Warning" notice and reads on.
     ReadResult Import(t3DModel* target, const char* path);
     // The same reading from a block of memory; name stands for the path in messages.
     ReadResult ImportMemory(t3DModel* target, const void* data, size_t size, const char* name);
@@ -91,41 +89,13 @@ public:
     // Releases the mesh arrays of every object of model.
     void FreeMeshes();
 
-    // Imports the model file, then makes one GL texture for every material that
-    // names a texture file that loads. The failure is that of the import; texture
-    // failures are traced and never change it (the material's faces then show its
-    // colour), and the picture library's messages join the import's notices. Needs
-    // a current GL context.
-    ReadResult Load(const char* path);
-    // Draws every object as independent triangles, with the caller's transform and
-    // start-up state, each face in its material: textured where the material's
-    // texture was made, else in the material's colour. From the display list Load
-    // compiled, else in immediate mode.
-    void Draw();
-    // Deletes the recorded drawing in the current context; Draw then draws in
-    // immediate mode. Before the meshes are freed, while the context is current.
-    void ReleaseDisplayList();
-
-    ByteSource file;                            // open during an import only
     std::unique_ptr<tChunkState> currentChunk;  // the primary chunk of the import
     std::unique_ptr<tChunkState> scratchChunk;  // spare: every sub-chunk is now read by a chunk loop
-    uint32_t textures[kTextureCount] = {};      // GL texture names by material index
-    // The drawing commands of the loaded model, recorded once: replaying them costs a
-    // handful of calls a frame instead of one per corner attribute (three per corner
-    // of some 5,000 triangles for the lodge, each a crossing into the driver). 0: none.
-    uint32_t displayList = 0;
     t3DModel model;
     uint32_t version = 0;  // of the last file read; 0 when it had no version chunk
 
 private:
-    void DrawImmediate();
-    // Sets texturing, texture and colour for faces of material index, textured when
-    // wanted and its texture was made. Gives the colour each corner takes (null: the
-    // white set here) and returns whether the faces are textured.
-    bool ApplyMaterial(int32_t index, bool wantsTexture, const uint8_t** color);
-    // Records DrawImmediate's commands into displayList (the textures are bound already).
-    void CompileDisplayList();
-
+    size_t TakeBytes(void* destination, size_t count);
     ReadResult ImportOpened(t3DModel* target, const char* name);
 
     void ReadChunkHeader(tChunkState& chunk);
@@ -153,6 +123,9 @@ private:
     void BuildVertexNormals(t3DModel* target);
     void FinishImport();
 
+    const unsigned char* bytes = nullptr;  // the file's bytes, during an import only
+    size_t byteCount = 0;
+    size_t position = 0;
     bool readFailed = false;  // a read met the end of the data: the import ends
     ReadResult* result = nullptr;  // of the import in progress, for its notices
     int nesting = 0;          // chunk loops open right now
@@ -164,13 +137,10 @@ private:
 // Releases every array of every object and empties both lists.
 void ClearModel(t3DModel* target);
 
-// The texture file beside the model: every directory component of modelPath,
-// each followed by '/', then name. Backslashes become forward slashes and the
-// model's own file name is dropped.
-std::string TextureFilePath(const char* modelPath, const char* name);
-// Makes the GL texture of material index from the image file name next to the
-// model file (a BMP or JPEG file; a Targa file is traced as unsupported). Without
-// a picture, and at index kTextureCount or above, the entry is left as it was. The
-// picture library's messages are added to notices, when given.
-void LoadMaterialTexture(uint32_t* textures, const char* name, int index, const char* modelPath,
-                         ReadResult* notices = nullptr);
+// The one in-memory model of a 3DS model read from modelPath: per object, one batch
+// for every run of faces in one material, textured where the faces want their
+// material's texture (the faces of a group whose material names a texture file, and
+// the faces in no group of an object whose groups named a textured material), else in
+// the material's colour (white without a material). Every material's texture file is
+// looked for beside the model and minified linearly, without smaller levels.
+TriangleModel Build3DSTriangleModel(const t3DModel& model, const char* modelPath);

@@ -16,6 +16,12 @@ std::string FolderOf(const std::string& path) {
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
-bool IsAbsoluteName(const std::string& name) {
-    return !name.empty() && (name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':'));
+std::string FileBesideModel(const std::string& modelPath, const std::string& name) {
+    const bool absolute = name.empty() || name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':');
+    const std::string folder = FolderOf(modelPath);
+    if (absolute || folder.empty()) return name;
+    const bool dotBackslash = name.size() >= 2 && name[0] == '.' && name[1] == '\\';
+    // ".\name": the folder without its own separator, then the name's backslash.
+    if (dotBackslash) return folder.substr(0, folder.size() - 1) + name.substr(1);
+    return folder + name;
 }

@@ -1,6 +1,6 @@
-// The file a reader of today's model formats (OBJ, glTF) starts from, and the names
-// inside it: the file's bytes within one size limit, its folder, and whether a name
-// it gives for another file stands on its own.
+// The files a model is made of: the model file's bytes within one size limit (every
+// reader, and every picture beside a model, is read through ReadModelFile), and where a
+// name the model gives for another file (a texture, an MTL file) is found.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +19,10 @@ ReadResult ReadModelFile(const char* path, std::vector<uint8_t>* bytes);
 // The folder part of a path, with its trailing separator ("" for a bare name).
 std::string FolderOf(const std::string& path);
 
-// A name with a leading separator or a drive letter: it does not start from the
-// model's folder.
-bool IsAbsoluteName(const std::string& name);
+// The file a model names beside itself. An absolute name (a leading separator or a
+// drive letter) stands as given; so does every name of a model path without a folder,
+// since the current folder is where it then points. Any other name is taken from the
+// model's folder, a leading ".\" (the exporters' way of saying "beside the model")
+// standing for that folder: modellers move a model with its textures, never into the
+// folder the saver happens to run in. An empty name gives "".
+std::string FileBesideModel(const std::string& modelPath, const std::string& name);

@@ -7,8 +7,8 @@
 #include <new>
 #include <vector>
 
-#include "formats/little_endian.h"
-#include "platform/file_open.h"
+#include "platform/little_endian.h"
+#include "formats/model_file.h"
 
 namespace {
 
@@ -51,22 +51,8 @@ std::unique_ptr<char[]> CopyString(const std::string& text) {
 std::string ResolveMS3DTexturePath(const char* storedName, size_t fieldSize, const char* modelPath) {
     size_t nameLength = 0;
     while (nameLength < fieldSize && storedName[nameLength] != '\0') ++nameLength;
-    std::string name(storedName, nameLength);
-    // Absolute names (a leading separator, or a drive letter) stand as stored.
-    const bool absolute = nameLength == 0 || name[0] == '\\' || name[0] == '/' || (nameLength >= 2 && name[1] == ':');
-    if (absolute) return name;
-
-    // The model's directory: everything before its last separator.
-    std::string model = modelPath ? modelPath : "";
-    size_t separator = model.find_last_of("/\\");
-    // A model path without a directory is in the current directory, where the
-    // name as stored already points.
-    if (separator == std::string::npos) return name;
-    // ".\name" is the exporter's way of saying "beside the model"; any other relative
-    // name is taken from the model's folder too (modellers move a model with its
-    // textures, never into the folder the saver happens to run in).
-    const bool dotBackslash = nameLength >= 2 && name[0] == '.' && name[1] == '\\';
-    std::string path = model.substr(0, separator) + (dotBackslash ? name.substr(1) : model[separator] + name);
+    const std::string path = FileBesideModel(modelPath ? modelPath : "", std::string(storedName, nameLength));
+    // A longer path would not name the intended file.
     if (path.size() > kMS3DMaxComposedPath) return std::string();
     return path;
 }
@@ -88,9 +74,9 @@ void MS3DModel::clear() {
 
 ReadResult MS3DModel::read(const char* fileName) {
     clear();
-    ReadResult result;
     std::vector<uint8_t> image;
-    if (!ReadWholeFile(fileName, image)) return result.fail(ReadFailure::CannotOpen);
+    ReadResult result = ReadModelFile(fileName, &image);
+    if (!result) return result;
     return parse(image.data(), image.size(), fileName);
 }
 
@@ -163,7 +149,6 @@ ReadResult MS3DModel::parse(const unsigned char* data, size_t size, const char* 
             Floats(r + 64, m.specular, 4);
             Floats(r + 80, m.emissive, 4);
             m.shininess = LittleEndianFloat(r + 96);
-            m.texture = 0;
             m.textureFilename = CopyString(ResolveMS3DTexturePath(
                 reinterpret_cast<const char*>(r + 105), kMS3DNameFieldSize, fileName));
         }

@@ -1,17 +1,13 @@
-// The MS3D model: a model read from an MS3D binary file (".ms3d"), its material
-// textures made from JPEG and BMP files, and its drawing in OpenGL immediate mode.
-//
-// Reading (read, parse) needs no GL context, so tools can inspect MS3D files;
-// load reads and then makes the material textures, and draw needs the context
-// that load ran in.
+// The MS3D model: a model read from an MS3D binary file (".ms3d"), in the records
+// of the file, and the one in-memory model made from them. Reading needs no GL context.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "formats/jpeg_reader.h"
 #include "formats/read_result.h"
+#include "formats/triangle_model.h"
 
 // One group of the file: the triangles drawn with one material.
 struct MS3DMesh {
@@ -26,7 +22,6 @@ struct MS3DMaterial {
     float specular[4] = {};
     float emissive[4] = {};
     float shininess = 0.0f;
-    uint32_t texture = 0;                       // GL texture name; 0 means none
     std::unique_ptr<char[]> textureFilename;    // after the texture path rule; "" for none
 };
 
@@ -58,28 +53,16 @@ public:
     MS3DModel(const MS3DModel&) = delete;
     MS3DModel& operator=(const MS3DModel&) = delete;
 
-    // Reads the model file and makes the GL textures of its materials (the GL
-    // context must be current). Fails, with the model left empty, when the file
-    // cannot be opened, is not an MS3D file (not this format), is older than
-    // version 3 (unsupported), or ends before its material block does (truncated).
-    // The picture library's messages come back as notices.
-    ReadResult load(const char* fileName);
-    // The reading half of load, without any GL call.
+    // Reads the model file. Fails, with the model left empty, when the file cannot be
+    // opened or is over the model file limit, is not an MS3D file (not this format), is
+    // older than version 3 (unsupported), or ends before its material block does
+    // (truncated).
     ReadResult read(const char* fileName);
     // Reads a file image held in memory; fileName is the model's path, which
     // the texture path rule takes the model's directory from.
     ReadResult parse(const unsigned char* data, size_t size, const char* fileName);
 
-    // Makes one GL texture per material that names a texture file; the picture
-    // library's messages are added to notices, when given.
-    void loadTextures(ReadResult* notices = nullptr);
-    // Draws every mesh in its material's colours, lit or not: the material's values,
-    // and its diffuse colour as the current colour (colour tracking off meanwhile).
-    // A mesh without a material keeps the previous mesh's. The current colour, the
-    // lighting state and the enables (GL_TEXTURE_2D among them) end as they were.
-    void draw();
-
-    // Releases everything the model owns (never its GL textures) and leaves it empty.
+    // Releases everything the model owns and leaves it empty.
     void clear();
 
     int32_t numMeshes = 0;
@@ -102,16 +85,10 @@ public:
 // would not name the intended file).
 std::string ResolveMS3DTexturePath(const char* storedName, size_t fieldSize, const char* modelPath);
 
-// Decodes the JPEG file as RGB. Nothing comes back when the file cannot be
-// opened (traced), when the library cannot decode it, when its colour space cannot
-// be turned into RGB, or when it announces a picture larger than kMaxTextureSide on
-// a side (traced). A recoverable defect gives the picture as far as it was decoded.
-// The library's messages are added to notices, when given.
-std::unique_ptr<JpegImage> loadJpegImage(const char* fileName, ReadResult* notices = nullptr);
-
-// Makes a mipmapped GL texture from the picture file and stores its name in
-// *textureName: a BMP file by its ending (any letter case), every other name read
-// as JPEG, but a Targa file (".tga") only traced as unsupported. Leaves
-// *textureName alone when fileName is null or the file gives no picture. The JPEG
-// library's messages are added to notices, when given.
-void createMaterialTexture(uint32_t* textureName, const char* fileName, ReadResult* notices = nullptr);
+// The one in-memory model of an MS3D model: one batch per group, in file order, its
+// corners with the file's normals and texture coordinates. Each material keeps its own
+// values for lit drawing, its diffuse colour as the colour (tinting its texture) and
+// its texture file, minified from the nearest of the smaller levels. A group without a
+// material is drawn untextured in the material of the group before it. Triangles and
+// corners whose indices name nothing are left out.
+TriangleModel BuildMS3DTriangleModel(const MS3DModel& model);

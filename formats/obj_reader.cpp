@@ -22,11 +22,11 @@ namespace {
 // model or where an absolute name points.
 class MaterialsBesideModel : public tinyobj::MaterialReader {
 public:
-    explicit MaterialsBesideModel(std::string folder) : folder(std::move(folder)) {}
+    explicit MaterialsBesideModel(std::string modelPath) : modelPath(std::move(modelPath)) {}
     bool operator()(const std::string& name, std::vector<tinyobj::material_t>* materials,
                     std::map<std::string, int>* names, std::string* warning, std::string*) override {
         std::vector<uint8_t> bytes;
-        if (!ReadModelFile((IsAbsoluteName(name) ? name : folder + name).c_str(), &bytes)) {
+        if (!ReadModelFile(FileBesideModel(modelPath, name).c_str(), &bytes)) {
             if (warning) *warning += "material file not read: " + name + "\n";
             return false;
         }
@@ -36,7 +36,7 @@ public:
     }
 
 private:
-    std::string folder;
+    std::string modelPath;
 };
 
 // Whether any corner carries a colour of its own (the library fills white without).
@@ -97,7 +97,7 @@ std::vector<std::vector<size_t>> FaceCornerCounts(const std::vector<tinyobj::sha
 
 ReadResult Convert(const tinyobj::attrib_t& attrib, const std::vector<tinyobj::shape_t>& shapes,
                    const std::vector<std::vector<size_t>>& faceCounts, const std::vector<tinyobj::material_t>& materials,
-                   const std::string& folder, TriangleModel* model) {
+                   const std::string& modelPath, TriangleModel* model) {
     ReadResult result;
     for (const tinyobj::material_t& source : materials) {
         TriangleMaterial material;
@@ -105,7 +105,7 @@ ReadResult Convert(const tinyobj::attrib_t& attrib, const std::vector<tinyobj::s
         for (int i = 0; i < 3; ++i) material.baseColor[i] = std::isfinite(source.diffuse[i]) ? source.diffuse[i] : 1.0f;
         if (!source.diffuse_texname.empty()) {
             const std::string& name = source.diffuse_texname;
-            material.textureFile = IsAbsoluteName(name) ? name : folder + name;
+            material.textureFile = FileBesideModel(modelPath, name);
         }
         model->materials.push_back(std::move(material));
     }
@@ -203,8 +203,8 @@ ReadResult ReadObjText(const std::string& text, const char* path, TriangleModel*
     std::vector<tinyobj::shape_t> shapes;
     std::vector<tinyobj::material_t> materials;
     std::string warning, error;
-    const std::string folder = FolderOf(path ? path : "");
-    MaterialsBesideModel materialReader(folder);
+    const std::string modelPath = path ? path : "";
+    MaterialsBesideModel materialReader(modelPath);
     ReadResult result;
     try {
         const std::string kept = WithoutUnusedLines(text);
@@ -218,7 +218,7 @@ ReadResult ReadObjText(const std::string& text, const char* path, TriangleModel*
         const std::vector<std::vector<size_t>> faceCounts =
             FaceCornerCounts(shapes, [&kept] { return FaceSizes(kept); });
         if (faceCounts.size() != shapes.size()) return result.fail(ReadFailure::NotThisFormat, "faces that could not be counted");
-        result = Convert(attrib, shapes, faceCounts, materials, folder, model);
+        result = Convert(attrib, shapes, faceCounts, materials, modelPath, model);
     } catch (const std::bad_alloc&) {
         result.fail(ReadFailure::TooLarge, "out of memory");
     } catch (const std::exception& e) {

@@ -14,7 +14,7 @@
 #include "formats/bitmap_image.h"
 #include "formats/texture_kind.h"
 #include "formats/texture_size.h"
-#include "platform/file_open.h"
+#include "formats/model_file.h"
 #include "platform/trace.h"
 
 namespace {
@@ -77,6 +77,7 @@ ReadResult DecodePictureFile(const char* path, JpegImage* picture) {
         return ReadResult();
     }
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes)) return ReadResult().fail(ReadFailure::CannotOpen);
+    ReadResult read = ReadModelFile(path, &bytes);
+    if (!read) return read;
     return DecodePictureBytes(bytes.data(), bytes.size(), picture);
 }

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "formats/bitmap_image.h"
-#include "platform/file_open.h"
+#include "formats/model_file.h"
 
 bool BitmapImage::LoadBitmapFile(const char* path) {
     loaded = false;
@@ -10,7 +10,7 @@ bool BitmapImage::LoadBitmapFile(const char* path) {
     width = height = 0;
 
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes)) return false;
+    if (!ReadModelFile(path, &bytes)) return false;
     if (!DecodeBitmapBytes(bytes.data(), bytes.size(), *this)) return false;
     loaded = true;
     SwapRedBlue();

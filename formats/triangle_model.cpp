@@ -1,5 +1,6 @@
 #include "formats/triangle_model.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
@@ -8,6 +9,27 @@ int64_t TriangleModel::TriangleCount() const {
     int64_t count = 0;
     for (const TriangleBatch& batch : batches) count += static_cast<int64_t>(batch.corners.size() / 3);
     return count;
+}
+
+namespace {
+
+// Widens the box by one point; points with a coordinate that is not finite are left out.
+void Include(ModelBounds* bounds, bool* any, const float point[3]) {
+    if (!std::isfinite(point[0]) || !std::isfinite(point[1]) || !std::isfinite(point[2])) return;
+    for (int i = 0; i < 3; ++i) {
+        bounds->low[i] = *any ? std::min(bounds->low[i], point[i]) : point[i];
+        bounds->high[i] = *any ? std::max(bounds->high[i], point[i]) : point[i];
+    }
+    *any = true;
+}
+
+}  // namespace
+
+bool BoundsOf(const TriangleModel& model, ModelBounds* bounds) {
+    bool any = false;
+    for (const TriangleBatch& batch : model.batches)
+        for (const TriangleCorner& corner : batch.corners) Include(bounds, &any, corner.position);
+    return any;
 }
 
 namespace {

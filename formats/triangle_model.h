@@ -1,7 +1,7 @@
-// A model read from today's formats (OBJ with MTL, glTF 2.0): independent triangles
-// grouped by material, each corner with its position, normal, texture coordinate and
-// colour, ready to draw with OpenGL 1.1. Reading needs no GL context; loading the
-// textures and drawing need the one they are used in.
+// The one model in memory, whatever file it was read from (3DS, MS3D, OBJ with MTL,
+// glTF 2.0): independent triangles grouped by material, each corner with its position,
+// normal, texture coordinate and colour, ready to draw with OpenGL 1.1. Reading needs no
+// GL context; loading the textures and drawing need the one they are used in.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -20,11 +20,29 @@ struct TriangleCorner {
     float color[4];   // the vertex colour; white where the file has none
 };
 
+// The values a material gives lit drawing of its own (an MS3D material): drawn with
+// them, the current colour does not track into the material.
+struct LightingMaterial {
+    float ambient[4] = {};
+    float diffuse[4] = {};
+    float specular[4] = {};
+    float emissive[4] = {};
+    float shininess = 0.0f;
+};
+
+// How a texture is minified. Only the mipmapped filters need the smaller levels built.
+enum class TextureFilter { Linear, LinearMipmapNearest, LinearMipmapLinear };
+
 // A material's base colour and base-colour picture: a file beside the model, or
 // bytes the model file carries (a glTF buffer or data URI).
 struct TriangleMaterial {
     std::string name;
     float baseColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    // Whether the base colour tints the texture; a 3DS texture shows in its own colours.
+    bool colorTintsTexture = true;
+    bool lit = false;           // lighting holds the material's own values
+    LightingMaterial lighting;
+    TextureFilter filter = TextureFilter::LinearMipmapLinear;
     std::string textureFile;                  // full path; empty without one
     std::vector<unsigned char> embeddedImage;  // encoded PNG or JPEG; empty without one
     uint32_t texture = 0;                      // GL name once loaded; 0 none
@@ -34,6 +52,8 @@ struct TriangleMaterial {
 struct TriangleBatch {
     int32_t material = -1;
     bool vertexColors = false;  // the corners carry the file's own colours
+    bool textured = true;       // the material's texture, when it has one, is drawn
+    bool texCoords = true;      // the corners carry texture coordinates; else GL's current one holds
     std::vector<TriangleCorner> corners;  // three per triangle
 };
 
@@ -43,6 +63,13 @@ struct TriangleModel {
 
     int64_t TriangleCount() const;
 };
+
+// The box that holds every corner; false when there is no corner with finite coordinates.
+struct ModelBounds {
+    float low[3];
+    float high[3];
+};
+bool BoundsOf(const TriangleModel& model, ModelBounds* bounds);
 
 // Gives every corner of a batch whose file had no normals the normal of its position:
 // the sum of the normals of the faces that share the position, made unit long; where

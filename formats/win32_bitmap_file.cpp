@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "formats/bitmap_image.h"
-#include "platform/file_open.h"
+#include "formats/model_file.h"
 #include "platform/win32_utf8.h"
 
 bool BitmapImage::LoadBitmapFile(const char* path) {
@@ -24,7 +24,7 @@ bool BitmapImage::LoadBitmapFile(const char* path) {
     // top-down files, which not every GDI loads faithfully, are decoded here.
     std::vector<uint8_t> bytes;
     bool topDown = false;
-    BitmapLayoutCheck check = ReadWholeFile(path, bytes) ? CheckBitmapLayout(bytes.data(), bytes.size(), &topDown)
+    BitmapLayoutCheck check = ReadModelFile(path, &bytes) ? CheckBitmapLayout(bytes.data(), bytes.size(), &topDown)
                                                          : BitmapLayoutCheck::Damaged;
     if (check == BitmapLayoutCheck::Damaged || (check == BitmapLayoutCheck::Readable && topDown)) {
         if (screen) ReleaseDC(nullptr, screen);

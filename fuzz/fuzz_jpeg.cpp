@@ -1,4 +1,4 @@
-// The JPEG decoder of both model formats' textures over a file.
+// The JPEG decoder of every model's textures over a file.
 #include <cstddef>
 #include <cstdint>
 

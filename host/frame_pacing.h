@@ -3,7 +3,7 @@
 #include <cstdint>
 
 enum class PaceAction {
-    Draw,   // call SaverIdle now
+    Draw,   // call the idle callback now
     Sleep,  // wait: the frame is not due yet
 };
 

@@ -1,3 +1,3 @@
 #include "host/host_state.h"
 
-HostStateRecord HostState = {nullptr, nullptr, 0, 0, 0, 0, 0, 0, 0, {0, 0}, 4, kDefaultFrameRateLimit, true};
+HostStateRecord HostState = {nullptr, nullptr, false, false, false, false, false, false, false, {0, 0}, 4, kDefaultFrameRateLimit, true};

@@ -8,15 +8,15 @@ struct ScreenPoint {
 };
 
 struct HostStateRecord {
-    void* instance;          // module instance (HINSTANCE), set first thing by WinMain
+    void* instance;          // module instance (HINSTANCE), set first thing by RunSaver
     void* saverWindow;       // the saver window (HWND) once created
-    int32_t previewMode;     // running as a child of another program's preview window
-    int32_t windowedMode;    // running in an ordinary window
-    int32_t closeArmed;      // a WM_CLOSE may end the saver; set by input, never cleared
-    int32_t passwordDialogOpen;
-    int32_t monitorPoweredDown;
-    int32_t mouseMoveSeen;   // the first WM_MOUSEMOVE has arrived
-    int32_t showFrameRate;   // toggled by the S and F4 keys
+    bool previewMode;        // running as a child of another program's preview window
+    bool windowedMode;       // running in an ordinary window
+    bool closeArmed;         // a WM_CLOSE may end the saver; set by input, never cleared
+    bool passwordDialogOpen;
+    bool monitorPoweredDown;
+    bool mouseMoveSeen;      // the first WM_MOUSEMOVE has arrived
+    bool showFrameRate;      // toggled by the S and F4 keys
     ScreenPoint referenceCursor;
     int32_t mouseMoveThreshold;
     uint32_t frameRateLimit; // frames per second, 0 = unpaced

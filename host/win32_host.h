@@ -1,23 +1,37 @@
 // The Windows host: run modes, the saver window and its message handling, and the
-// callbacks that the application supplies.
+// callbacks that the application hands it.
 #pragma once
 #include <windows.h>
 
 #include "resources/resource_ids.h"
 
-// ---- Supplied by the application -------------------------------------------------
-// Called by the entry point before the command line is looked at: loads the settings.
-void SaverStartup();
-// Sees every message the host does not consume; passes each one on to
-// DefaultSaverProc and returns its result. Loads the settings again and builds the scene on
-// WM_CREATE, releases it on WM_DESTROY.
-LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// At most one frame; called by the loops when the queue is empty and pacing allows.
-void SaverIdle();
-// The configuration dialog's procedure (template 7001); ends the dialog with the exit code.
-INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// ---- Handed over by the application -----------------------------------------------
+// The application's side of the saver, handed to the host by the entry point: the
+// host calls nothing of the application's by name.
+struct SaverCallbacks {
+    // Before the command line is looked at: loads the settings.
+    void (*startup)();
+    // Sees every message the host does not consume; passes each one on to
+    // DefaultSaverProc and returns its result. Loads the settings again and builds the
+    // scene on WM_CREATE, releases it on WM_DESTROY.
+    WNDPROC windowHook;
+    // At most one frame; called by the loops when the queue is empty and pacing allows.
+    void (*idle)();
+    // The configuration dialog's procedure (template 7001); ends the dialog with the
+    // exit code.
+    DLGPROC configureDialog;
+};
 
 // ---- Provided by the host ---------------------------------------------------------
+// The entry point's work: keeps the instance and the callbacks, runs the application's
+// start-up, then the mode the command line names. Returns the exit code.
+int RunSaver(HINSTANCE instance, const char* commandLine, const SaverCallbacks& callbacks);
+// Hands the callbacks to the host's windows, loops and dialog (RunSaver does; an
+// in-process test does it itself).
+void UseSaverCallbacks(const SaverCallbacks& callbacks);
+// The callbacks the host was handed.
+const SaverCallbacks& HandedCallbacks();
+
 constexpr const char* kSaverClassName = "WindowsScreenSaverClass";
 constexpr int kConfigDialogId = IDD_CONFIGURE;
 // Exit code of an unusable command line, an unusable preview handle, or a run whose

@@ -13,5 +13,5 @@ int RunPreview(const char* text) {
 int ShowConfigDialog(HWND owner) {
     return static_cast<int>(DialogBoxParamA(static_cast<HINSTANCE>(HostState.instance),
                                             MAKEINTRESOURCEA(kConfigDialogId), owner,
-                                            ScreenSaverConfigureDialog, 0));
+                                            HandedCallbacks().configureDialog, 0));
 }

@@ -97,7 +97,7 @@ static int RunMessageLoop(HWND window, bool watchMonitorPower) {
         uint32_t sleepMilliseconds = 0;
         switch (pacer.Pass(timer.elapsedSeconds(), &sleepMilliseconds)) {
             case PaceAction::Draw:
-                SaverIdle();
+                HandedCallbacks().idle();
                 if (pacer.unpaced()) Sleep(0);
                 break;
             case PaceAction::Sleep:
@@ -193,7 +193,7 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
             }
             break;
     }
-    return SaverWindowHook(window, message, wParam, lParam);
+    return HandedCallbacks().windowHook(window, message, wParam, lParam);
 }
 
 // Input that ends a full-screen run: arm the close and ask for it. Windowed runs

@@ -1,7 +1,7 @@
 // The per-user store on Windows: REG_DWORD and REG_SZ values under HKEY_CURRENT_USER.
 #include <windows.h>
 
-#include "formats/little_endian.h"
+#include "platform/little_endian.h"
 #include "host/user_store.h"
 #include "platform/trace.h"
 #include "platform/win32_utf8.h"

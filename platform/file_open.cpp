@@ -1,6 +1,5 @@
 #include "platform/file_open.h"
 
-#include <limits>
 #include <new>
 
 FileReading ReadFileAtMost(const char* path, size_t limit, std::vector<uint8_t>& bytes) {
@@ -22,8 +21,4 @@ FileReading ReadFileAtMost(const char* path, size_t limit, std::vector<uint8_t>&
     std::fclose(file);
     if (reading != FileReading::Whole) bytes.clear();
     return reading;
-}
-
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-    return ReadFileAtMost(path, std::numeric_limits<size_t>::max(), bytes) == FileReading::Whole;
 }

@@ -8,9 +8,6 @@
 // A binary stream, or null when the file does not open.
 std::FILE* OpenFileForReading(const char* path);
 
-// The whole file into bytes; false when it does not open or does not fit in memory.
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes);
-
 // Reads a whole file of at most `limit` bytes. Reading stops at the limit, so a device
 // or a file that keeps growing cannot fill memory.
 enum class FileReading { Whole, CannotOpen, TooLarge };

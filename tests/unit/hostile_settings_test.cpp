@@ -123,7 +123,7 @@ protected:
     }
     SaverSettings savedSettings;
     SaverStateRecord savedState;
-    int32_t savedShowFrameRate = 0;
+    bool savedShowFrameRate = false;
 };
 
 TEST_F(HostileSettings, SceneMotionStaysFiniteWithoutAFloatingPointTrap) {

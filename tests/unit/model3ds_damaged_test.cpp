@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "formats/little_endian.h"
+#include "platform/little_endian.h"
 #include "tests/unit/chunk_writer.h"
 #include "tests/unit/model3ds_test_support.h"
 

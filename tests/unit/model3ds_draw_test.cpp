@@ -1,6 +1,6 @@
 // The 3DS model drawn into a real GL context and read back: textures the right
-// way up, material colours, white without materials, the texturing state left
-// behind, colours where no texture loaded or fits the table, and an empty model.
+// way up, material colours, white without materials, the GL state put back, colours
+// where no texture loaded, and an empty model.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formats/model3ds.h"
+#include "tests/unit/loaded_model.h"
 #include "platform/gl.h"
 #include "tests/unit/gl_test_context.h"
 #include "tests/unit/model3ds_test_support.h"
@@ -62,9 +63,17 @@ void QuadObject(ChunkWriter& w, const std::string& name, const Quad& q, bool tex
 }
 
 // Loads bytes as a model file in folder (with the textures already there).
-bool LoadModel(Model3DS& reader, const TempFolder& folder, const std::vector<uint8_t>& bytes) {
+bool LoadModel(LoadedModel& reader, const TempFolder& folder, const std::vector<uint8_t>& bytes) {
     std::string path = folder.Write("model.3ds", bytes);
-    return static_cast<bool>(reader.Load(path.c_str()));
+    return static_cast<bool>(reader.Load(path));
+}
+
+// What the 3DS reader makes of bytes, before they become the model.
+t3DModel Import(const std::vector<uint8_t>& bytes) {
+    Model3DS reader;
+    t3DModel model;
+    reader.ImportMemory(&model, bytes.data(), bytes.size(), "model.3ds");
+    return model;
 }
 
 std::vector<uint8_t> RedOverBlueBmp(int width, int height) {
@@ -94,17 +103,18 @@ TEST_F(ModelDrawing, TexturesShowTheRightWayUp) {
         chunks::Material(w, "Skin", 10, 20, 30, name);
         QuadObject(w, "Quad", {-1, 1, "Skin"}, true);
         chunks::EndFile(w);
-        Model3DS reader;
+        LoadedModel reader;
         ASSERT_TRUE(LoadModel(reader, folder, w.bytes));
         Prepare();
         reader.Draw();
         EXPECT_TRUE(Looks(gl.Pixel(32, 56), 255, 0, 0));  // top: the image's top half
         EXPECT_TRUE(Looks(gl.Pixel(32, 8), 0, 0, 255));
-        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-        GLint bound = 0;
+        // Drawing puts back what it changed: texturing off, no texture bound.
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+        GLint bound = -1;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(reader.textures[0], static_cast<uint32_t>(bound));
-        reader.FreeMeshes();
+        EXPECT_EQ(0, bound);
+        EXPECT_NE(0u, reader.Texture(0));
     }
 }
 
@@ -115,7 +125,7 @@ TEST_F(ModelDrawing, UntexturedObjectsTakeTheirMaterialColourOrWhite) {
     chunks::Material(w, "Paint", 10, 20, 30);
     QuadObject(w, "Left", {-1, 0, "Paint"}, false);
     chunks::EndFile(w);
-    Model3DS painted;
+    LoadedModel painted;
     ASSERT_TRUE(LoadModel(painted, folder, w.bytes));
     Prepare();
     glColor3ub(200, 100, 0);
@@ -127,15 +137,13 @@ TEST_F(ModelDrawing, UntexturedObjectsTakeTheirMaterialColourOrWhite) {
     chunks::BeginFile(bare);
     QuadObject(bare, "Plain", {-1, 1, ""}, false);
     chunks::EndFile(bare);
-    Model3DS white;
+    LoadedModel white;
     ASSERT_TRUE(LoadModel(white, folder, bare.bytes));
-    ASSERT_EQ(0, white.model.numMaterials);
+    ASSERT_EQ(0, Import(bare.bytes).numMaterials);
     Prepare();
     glColor3ub(200, 100, 0);
     white.Draw();
     EXPECT_TRUE(Looks(gl.Pixel(32, 32), 255, 255, 255));
-    painted.FreeMeshes();
-    white.FreeMeshes();
 }
 
 TEST_F(ModelDrawing, MissingTexturesAndMaterialGroupsShowTheirOwnMaterials) {
@@ -151,14 +159,13 @@ TEST_F(ModelDrawing, MissingTexturesAndMaterialGroupsShowTheirOwnMaterials) {
     chunks::MeshObject(w, "Right", {0, -1, 0, 1, -1, 0, 1, 1, 0, 0, 1, 0}, {0, 1, 2, 0, 2, 3},
                        {{"Red", {0}}, {"Green", {}}});
     chunks::EndFile(w);
-    Model3DS reader;
+    LoadedModel reader;
     ASSERT_TRUE(LoadModel(reader, folder, w.bytes));
     Prepare();
     reader.Draw();
     EXPECT_TRUE(Looks(gl.Pixel(16, 32), 10, 20, 30));
     EXPECT_TRUE(Looks(gl.Pixel(56, 8), 200, 0, 0));
     EXPECT_TRUE(Looks(gl.Pixel(40, 56), 0, 200, 0));
-    reader.FreeMeshes();
 }
 
 TEST_F(ModelDrawing, TexturedThenUntexturedLeavesTexturingOff) {
@@ -171,7 +178,7 @@ TEST_F(ModelDrawing, TexturedThenUntexturedLeavesTexturingOff) {
     QuadObject(w, "Textured", {-1, 0, "Skin"}, true);
     QuadObject(w, "Painted", {0, 1, "Paint"}, true);
     chunks::EndFile(w);
-    Model3DS reader;
+    LoadedModel reader;
     ASSERT_TRUE(LoadModel(reader, folder, w.bytes));
     Prepare();
     reader.Draw();
@@ -180,7 +187,6 @@ TEST_F(ModelDrawing, TexturedThenUntexturedLeavesTexturingOff) {
     EXPECT_TRUE(Looks(gl.Pixel(48, 56), 10, 20, 30));  // untextured: no texture on it
     EXPECT_TRUE(Looks(gl.Pixel(48, 8), 10, 20, 30));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    reader.FreeMeshes();
 }
 
 TEST_F(ModelDrawing, CornersWithoutTextureCoordinatesKeepTheCurrentOne) {
@@ -191,26 +197,26 @@ TEST_F(ModelDrawing, CornersWithoutTextureCoordinatesKeepTheCurrentOne) {
     chunks::Material(w, "Skin", 1, 1, 1, "SKIN.BMP");
     QuadObject(w, "Quad", {-1, 1, "Skin"}, false);
     chunks::EndFile(w);
-    Model3DS reader;
+    LoadedModel reader;
     ASSERT_TRUE(LoadModel(reader, folder, w.bytes));
-    ASSERT_EQ(0, reader.model.objects[0].numTexCoords);
-    ASSERT_TRUE(reader.model.objects[0].hasTexture);
+    const t3DModel read = Import(w.bytes);
+    ASSERT_EQ(0, read.objects[0].numTexCoords);
+    ASSERT_TRUE(read.objects[0].hasTexture);
     Prepare();
     glTexCoord2f(0.5f, 0.9f);  // inside the image's red top half
     reader.Draw();
     EXPECT_TRUE(Looks(gl.Pixel(32, 8), 255, 0, 0));
     EXPECT_TRUE(Looks(gl.Pixel(32, 56), 255, 0, 0));
-    reader.FreeMeshes();
 }
 
-TEST_F(ModelDrawing, MaterialBeyondTheTextureTableShowsItsColour) {
+TEST_F(ModelDrawing, AnObjectWantingATextureItsMaterialLacksShowsTheMaterialsColour) {
     REQUIRE_GL(gl);
-    Model3DS reader;
-    reader.model.numMaterials = 150;
-    reader.model.materials.resize(150);
-    reader.model.materials[120].color[0] = 60;
-    reader.model.materials[120].color[1] = 90;
-    reader.model.materials[120].color[2] = 120;
+    t3DModel read;
+    read.numMaterials = 150;
+    read.materials.resize(150);
+    read.materials[120].color[0] = 60;
+    read.materials[120].color[1] = 90;
+    read.materials[120].color[2] = 120;
     t3DObject object;
     object.numVerts = 3;
     object.numFaces = 1;
@@ -219,8 +225,10 @@ TEST_F(ModelDrawing, MaterialBeyondTheTextureTableShowsItsColour) {
     object.verts.reset(new Vector3[3]{{-1, -1, 0}, {1, -1, 0}, {-1, 1, 0}});
     object.normals.reset(new Vector3[3]{{0, 0, 1}, {0, 0, 1}, {0, 0, 1}});
     object.faces.reset(new tTriangle[1]{{{0, 1, 2}}});
-    reader.model.objects.push_back(std::move(object));
-    reader.model.numObjects = 1;
+    read.objects.push_back(std::move(object));
+    read.numObjects = 1;
+    LoadedModel reader;
+    reader.Take(Build3DSTriangleModel(read, folder.File("model.3ds").c_str()));
     GLuint other = 0;
     glGenTextures(1, &other);
     glBindTexture(GL_TEXTURE_2D, other);
@@ -237,9 +245,9 @@ TEST_F(ModelDrawing, ModelWithoutObjectsDrawsNothingAndChangesNoState) {
     chunks::BeginFile(w);
     chunks::Material(w, "Paint", 10, 20, 30);
     chunks::EndFile(w);
-    Model3DS reader;
+    LoadedModel reader;
     ASSERT_FALSE(LoadModel(reader, folder, w.bytes));  // no triangles: not a model to draw
-    ASSERT_EQ(0, reader.model.numObjects);
+    ASSERT_EQ(0, Import(w.bytes).numObjects);
     Prepare();
     glEnable(GL_TEXTURE_2D);
     glColor3ub(1, 2, 3);
@@ -257,9 +265,9 @@ TEST_F(ModelDrawing, ModelWithoutObjectsDrawsNothingAndChangesNoState) {
 TEST(ModelDisplayList, TheRecordedLodgeDrawsWhatImmediateModeDraws) {
     GlTestContext gl(160, 120);
     REQUIRE_GL(gl);
-    Model3DS lodge;
+    LoadedModel lodge;
     ASSERT_TRUE(lodge.Load(VELMORA_SOURCE_DIR "/resources/VLG.3DS"));
-    ASSERT_NE(lodge.displayList, 0u) << "loading records the drawing";
+    ASSERT_NE(lodge.list, 0u) << "loading records the drawing";
     auto drawn = [&gl, &lodge] {
         glViewport(0, 0, 160, 120);
         glMatrixMode(GL_PROJECTION);
@@ -276,15 +284,14 @@ TEST(ModelDisplayList, TheRecordedLodgeDrawsWhatImmediateModeDraws) {
         return gl.Pixels();
     };
     const std::vector<uint8_t> recorded = drawn();
-    const uint32_t list = lodge.displayList;
-    lodge.displayList = 0;  // immediate mode
+    const uint32_t list = lodge.list;
+    lodge.list = 0;  // immediate mode
     const std::vector<uint8_t> immediate = drawn();
-    lodge.displayList = list;
+    lodge.list = list;
     EXPECT_EQ(recorded, immediate);
     EXPECT_GT(std::count_if(immediate.begin(), immediate.end(), [](uint8_t v) { return v > 8; }), 3000)
         << "the lodge fills a good part of the picture";
-    lodge.ReleaseDisplayList();
+    lodge.Release();
     EXPECT_FALSE(glIsList(list)) << "the list is deleted, not left behind";
-    EXPECT_EQ(lodge.displayList, 0u);
-    lodge.FreeMeshes();
+    EXPECT_EQ(lodge.list, 0u);
 }

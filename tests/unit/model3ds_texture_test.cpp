@@ -1,7 +1,7 @@
 // Texture loading of the 3DS model: the texture path and ending rules, BMP files
 // of every layout, JPEG decoding (progressive, greyscale, CMYK, damaged), the
-// trace messages and table entries of LoadMaterialTexture, the letter-case
-// lookup, and the default model with its texture.
+// trace messages and textures of its materials, the letter-case lookup, and the
+// default model with its texture.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +12,11 @@
 #include "formats/bitmap_image.h"
 #include "formats/jpeg_reader.h"
 #include "formats/model3ds.h"
-#include "formats/ms3d_model.h"
+#include "formats/model_file.h"
+#include "formats/texture_kind.h"
+#include "formats/picture_decode.h"
+#include "formats/triangle_model_gl.h"
+#include "tests/unit/loaded_model.h"
 #include "platform/file_lookup.h"
 #include "platform/gl.h"
 #include "tests/unit/gl_test_context.h"
@@ -45,14 +49,6 @@ bool Near(const TestColor& a, const TestColor& b, int tolerance) {
     return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
 }
 
-// A path as the texture rules write it: forward slashes only.
-std::string Forward(std::string path) {
-    for (char& c : path) {
-        if (c == '\\') c = '/';
-    }
-    return path;
-}
-
 std::vector<std::string> TracesSince(size_t first) {
     auto& all = ReaderMessages::Traces();
     return std::vector<std::string>(all.begin() + static_cast<long>(first), all.end());
@@ -65,11 +61,19 @@ void ExpectOnlyLibraryBoxes() {
     for (const CapturedBox& box : ReaderMessages::Boxes()) EXPECT_EQ("JPEG Library Error", box.caption);
 }
 
-// LoadMaterialTexture with its notices kept as the boxes the saver would show.
-void LoadTexture(uint32_t* table, const char* name, int index, const char* model) {
+// The texture of a 3DS material naming the file `name`, in a model at modelPath that
+// has `index` untextured materials before it; 0 when none was made. The notices are
+// kept as the boxes the saver would show.
+uint32_t LoadTexture(const char* name, int index, const char* modelPath) {
+    t3DModel read;
+    read.materials.resize(static_cast<size_t>(index) + 1);
+    read.numMaterials = index + 1;
+    std::strncpy(read.materials[index].fileName, name, kModelNameLength - 1);
+    TriangleModel model = Build3DSTriangleModel(read, modelPath);
     ReadResult notices;
-    LoadMaterialTexture(table, name, index, model, &notices);
+    LoadModelTextures(model, &notices);
     ReaderMessages::Keep(notices);
+    return model.materials[index].texture;
 }
 
 // The one JPEG decoder, its notices kept.
@@ -80,15 +84,18 @@ bool DecodeJpeg(const std::string& path, JpegImage* image) {
 
 }  // namespace
 
-TEST(TextureRules, DirectoryPrefixKeepsEveryFolderWithForwardSlashes) {
-    EXPECT_EQ("C:/Models/Ship/HULL.BMP", TextureFilePath("C:\\Models\\Ship\\ship.3ds", "HULL.BMP"));
-    EXPECT_EQ("HULL.BMP", TextureFilePath("m.3ds", "HULL.BMP"));
-    EXPECT_EQ("/tmp/a/b/t.jpg", TextureFilePath("/tmp/a\\b/m.3ds", "t.jpg"));
-    EXPECT_EQ("dir/t.jpg", TextureFilePath("dir/", "t.jpg"));
+TEST(TextureRules, FilesBesideTheModelKeepTheModelsFolder) {
+    EXPECT_EQ("C:\\Models\\Ship\\HULL.BMP", FileBesideModel("C:\\Models\\Ship\\ship.3ds", "HULL.BMP"));
+    EXPECT_EQ("HULL.BMP", FileBesideModel("m.3ds", "HULL.BMP"));
+    EXPECT_EQ("/tmp/a\\b/t.jpg", FileBesideModel("/tmp/a\\b/m.3ds", "t.jpg"));
+    EXPECT_EQ("dir/t.jpg", FileBesideModel("dir/", "t.jpg"));
+    EXPECT_EQ("D:\\m\\wood.jpg", FileBesideModel("D:\\m\\a.ms3d", ".\\wood.jpg"));
+    EXPECT_EQ("C:\\t.jpg", FileBesideModel("D:\\m\\a.ms3d", "C:\\t.jpg"));
+    EXPECT_EQ("", FileBesideModel("D:\\m\\a.ms3d", ""));
     // Paths far longer than any fixed working string come out whole.
     std::string folder(600, 'd');
     std::string name(300, 'n');
-    EXPECT_EQ(folder + "/" + name + ".JPG", TextureFilePath((folder + "\\model.3ds").c_str(), (name + ".JPG").c_str()));
+    EXPECT_EQ(folder + "\\" + name + ".JPG", FileBesideModel(folder + "\\model.3ds", name + ".JPG"));
 }
 
 TEST(TextureRules, EndingsAreComparedWithoutLetterCase) {
@@ -245,7 +252,9 @@ TEST(JpegFiles, PicturesWiderOrTallerThan8192AreRefusedByBothReaders) {
             const bool accepted = side <= 8192;
             JpegImage image;
             EXPECT_EQ(DecodeJpeg(path, &image), accepted) << width << "x" << height;
-            EXPECT_EQ(loadJpegImage(path.c_str()) != nullptr, accepted) << width << "x" << height;
+            JpegImage picture;
+            EXPECT_EQ(static_cast<bool>(ReaderMessages::Keep(DecodePictureFile(path.c_str(), &picture))), accepted)
+                << width << "x" << height;
         }
     }
     EXPECT_EQ(ReaderMessages::Traces().back(), "Texture of 2x8193 pixels is too large");
@@ -279,14 +288,10 @@ TEST(FileLookup, NamesDifferingInLetterCaseFindTheFile) {
 
 class MaterialTextures : public ::testing::Test {
 protected:
-    MaterialTextures() : gl(8, 8), folder("materials") {
-        for (uint32_t& entry : table) entry = kUntouched;
-    }
-    static constexpr uint32_t kUntouched = 0xDEADu;
+    MaterialTextures() : gl(8, 8), folder("materials") {}
     GlTestContext gl;
     TempFolder folder;
     ReaderMessages messages;
-    uint32_t table[Model3DS::kTextureCount + 1];
 };
 
 TEST_F(MaterialTextures, BitmapBecomesTextureWithBottomRowFirst) {
@@ -294,13 +299,13 @@ TEST_F(MaterialTextures, BitmapBecomesTextureWithBottomRowFirst) {
     folder.Write("Hull.bmp", MakeTrueColorBmp(64, 32, 24, false, PatternAt));
     std::string model = folder.File("ship.3ds");
     size_t first = ReaderMessages::Traces().size();
-    LoadTexture(table, "HULL.BMP", 2, model.c_str());  // the case-insensitive lookup finds Hull.bmp
-    EXPECT_EQ(std::vector<std::string>({"3DS: Loading texture: " + Forward(folder.File("HULL.BMP")), "File found, loading bitmap"}),
+    const uint32_t texture = LoadTexture("HULL.BMP", 2, model.c_str());  // the case-insensitive lookup finds Hull.bmp
+    EXPECT_EQ(std::vector<std::string>({"3DS: Loading texture: " + folder.File("HULL.BMP"),
+                                        "Opening texture " + folder.File("HULL.BMP")}),
               TracesSince(first));
-    ASSERT_NE(kUntouched, table[2]);
-    EXPECT_EQ(kUntouched, table[1]);
-    ASSERT_TRUE(glIsTexture(table[2]));
-    glBindTexture(GL_TEXTURE_2D, table[2]);
+    ASSERT_NE(0u, texture);
+    ASSERT_TRUE(glIsTexture(texture));
+    glBindTexture(GL_TEXTURE_2D, texture);
     int w = 0, h = 0;
     std::vector<uint8_t> texels = BoundTexels(&w, &h);
     ASSERT_EQ(64, w);
@@ -313,9 +318,22 @@ TEST_F(MaterialTextures, BitmapBecomesTextureWithBottomRowFirst) {
     EXPECT_EQ(GL_LINEAR, filter);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
     EXPECT_EQ(GL_LINEAR, filter);
-    GLint mipmap = 0;
+    // A linear filter never reads the smaller levels: none are built.
+    GLint mipmap = -1;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &mipmap);
-    EXPECT_EQ(32, mipmap);
+    EXPECT_EQ(0, mipmap);
+}
+
+TEST_F(MaterialTextures, PicturesWhoseSidesAreNoPowersOfTwoAreScaledToOnes) {
+    REQUIRE_GL(gl);
+    folder.Write("ODD.BMP", MakeTrueColorBmp(24, 10, 24, false, PatternAt));
+    const uint32_t texture = LoadTexture("ODD.BMP", 0, folder.File("m.3ds").c_str());
+    ASSERT_NE(0u, texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    int w = 0, h = 0;
+    BoundTexels(&w, &h);
+    EXPECT_EQ(0, w & (w - 1)) << w;
+    EXPECT_EQ(0, h & (h - 1)) << h;
 }
 
 TEST_F(MaterialTextures, FailuresTraceAndMakeNoTexture) {
@@ -325,57 +343,51 @@ TEST_F(MaterialTextures, FailuresTraceAndMakeNoTexture) {
     damaged.resize(200);
     folder.Write("BAD.JPG", damaged);
     folder.Write("BAD.BMP", {'B', 'M', 0, 0});
+    folder.Write("skin.gif", {'G', 'I', 'F', '8', '9', 'a'});
     struct Case {
         const char* name;
-        std::vector<std::string> traces;
+        std::string trace;  // the last
     };
     // Only a picture makes a texture: without one the material's colour shows.
     const Case cases[] = {
-        {"skin.png", {"Unrecognized texture format"}},
-        {"skin.Tga", {"TGA textures are not supported: skin.Tga"}},
-        {"NONE.BMP", {"Failed to open texture file"}},
-        {"BAD.BMP", {"File found, loading bitmap"}},
-        {"NONE.JPG", {"Failed to open file", "Could not get size of file, bailing."}},
-        {"BAD.JPG", {"Could not get size of file, bailing."}},
+        {"skin.gif", "Texture of material  not loaded (unsupported: a picture that is neither PNG nor JPEG)"},
+        {"skin.Tga", "TGA textures are not supported: " + folder.File("skin.Tga")},
+        {"NONE.BMP", "Texture of material  not loaded (not this format: not a readable BMP picture)"},
+        {"BAD.BMP", "Texture of material  not loaded (not this format: not a readable BMP picture)"},
+        {"NONE.JPG", "Texture of material  not loaded (cannot be opened)"},
+        {"BAD.JPG", "Texture of material  not loaded (not this format)"},  // cut inside its headers
     };
-    int index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         size_t first = ReaderMessages::Traces().size();
-        LoadTexture(table, c.name, index, model.c_str());
-        std::vector<std::string> expected = {"3DS: Loading texture: " + Forward(folder.File(c.name))};
-        expected.insert(expected.end(), c.traces.begin(), c.traces.end());
-        EXPECT_EQ(expected, TracesSince(first));
-        EXPECT_EQ(kUntouched, table[index]);
-        ++index;
+        EXPECT_EQ(0u, LoadTexture(c.name, 0, model.c_str()));
+        const std::vector<std::string> traces = TracesSince(first);
+        ASSERT_FALSE(traces.empty());
+        EXPECT_EQ("3DS: Loading texture: " + folder.File(c.name), traces.front());
+        EXPECT_EQ(c.trace, traces.back());
     }
     ExpectOnlyLibraryBoxes();  // the damaged file's
 
-    // Material 100 has no table entry: nothing is read and nothing written.
+    // Every material may have a texture, the hundred-and-first too.
     folder.Write("OK.BMP", MakeTrueColorBmp(4, 4, 24, false, PatternAt));
-    LoadTexture(table, "OK.BMP", Model3DS::kTextureCount, model.c_str());
-    EXPECT_EQ(kUntouched, table[Model3DS::kTextureCount]);
+    EXPECT_NE(0u, LoadTexture("OK.BMP", 100, model.c_str()));
 }
 
 TEST_F(MaterialTextures, JpegEndingsDecodeTheImageUpright) {
     REQUIRE_GL(gl);
     std::string model = folder.File("m.3ds");
-    int index = 0;
     for (const char* name : {"a.JPG", "b.jpg", "c.JPEG", "d.jpeg", "e.Jpg"}) {
         SCOPED_TRACE(name);
         folder.Write(name, RedOverBlueJpeg(16, 8, false));
-        size_t first = ReaderMessages::Traces().size();
-        LoadTexture(table, name, index, model.c_str());
-        EXPECT_EQ("File loaded", TracesSince(first).back());
-        ASSERT_NE(kUntouched, table[index]);
-        glBindTexture(GL_TEXTURE_2D, table[index]);
+        const uint32_t texture = LoadTexture(name, 0, model.c_str());
+        ASSERT_NE(0u, texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
         int w = 0, h = 0;
         std::vector<uint8_t> texels = BoundTexels(&w, &h);
         ASSERT_EQ(16, w);
         ASSERT_EQ(8, h);
         EXPECT_TRUE(Near({0, 0, 255}, At(texels.data(), 16, 3, 0), 10));
         EXPECT_TRUE(Near({255, 0, 0}, At(texels.data(), 16, 3, 7), 10));
-        ++index;
     }
 }
 
@@ -394,32 +406,29 @@ TEST_F(MaterialTextures, LoadGoesOnAfterAFailedTexture) {
     folder.Write("BAD.JPG", damaged);
     folder.Write("GOOD.BMP", MakeTrueColorBmp(8, 8, 24, false, PatternAt));
 
-    Model3DS reader;
-    for (uint32_t& entry : reader.textures) entry = kUntouched;
-    EXPECT_TRUE(ReaderMessages::Keep(reader.Load(model.c_str())));
-    EXPECT_EQ(3, reader.model.numMaterials);
-    EXPECT_EQ(kUntouched, reader.textures[0]);
-    EXPECT_EQ(kUntouched, reader.textures[1]);  // no file name, no texture
-    ASSERT_NE(kUntouched, reader.textures[2]);
-    EXPECT_TRUE(glIsTexture(reader.textures[2]));
+    LoadedModel reader;
+    EXPECT_TRUE(ReaderMessages::Keep(reader.Load(model)));
+    EXPECT_EQ(3u, reader.model.materials.size());
+    EXPECT_EQ(0u, reader.Texture(0));
+    EXPECT_EQ(0u, reader.Texture(1));  // no file name, no texture
+    ASSERT_NE(0u, reader.Texture(2));
+    EXPECT_TRUE(glIsTexture(reader.Texture(2)));
     ExpectOnlyLibraryBoxes();
-    reader.FreeMeshes();
 }
 
 TEST_F(MaterialTextures, DefaultModelLoadsWithItsTexture) {
     REQUIRE_GL(gl);
     std::string model = VELMORA_SOURCE_DIR "/resources/VLG.3DS";
-    Model3DS reader;
-    ASSERT_TRUE(ReaderMessages::Keep(reader.Load(model.c_str())));
-    ASSERT_EQ(1, reader.model.numMaterials);
-    EXPECT_STREQ("TEXTURE.JPG", reader.model.materials[0].fileName);
-    EXPECT_EQ("File loaded", ReaderMessages::Traces().back());
+    LoadedModel reader;
+    ASSERT_TRUE(ReaderMessages::Keep(reader.Load(model)));
+    ASSERT_EQ(1u, reader.model.materials.size());
+    EXPECT_EQ(FolderOf(model) + "TEXTURE.JPG", reader.model.materials[0].textureFile);
+    EXPECT_EQ("Opening texture " + FolderOf(model) + "TEXTURE.JPG", ReaderMessages::Traces().back());
     EXPECT_TRUE(ReaderMessages::Boxes().empty());
-    ASSERT_TRUE(glIsTexture(reader.textures[0]));
-    glBindTexture(GL_TEXTURE_2D, reader.textures[0]);
+    ASSERT_TRUE(glIsTexture(reader.Texture(0)));
+    glBindTexture(GL_TEXTURE_2D, reader.Texture(0));
     int w = 0, h = 0;
     BoundTexels(&w, &h);
     EXPECT_EQ(512, w);
     EXPECT_EQ(512, h);
-    reader.FreeMeshes();
 }

@@ -13,8 +13,7 @@
 #include "app/scene.h"
 #include "app/scene_view.h"
 #include "app/settings.h"
-#include "formats/model3ds.h"
-#include "formats/ms3d_model.h"
+#include "formats/model_reader.h"
 #include "host/message_box.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
@@ -27,14 +26,10 @@ namespace {
 std::vector<std::string> traced;
 void Capture(const char* message) { traced.push_back(message); }
 
-// The saver keeps its model object until the process ends; a test's scenes
-// release theirs when they go.
+// A test's scenes release their model when they go, as the saver's window does.
 struct TestScene : Scene {
     TestScene() : Scene(Settings, SaverState.halfWidth, SaverState.halfHeight) {}
-    ~TestScene() {
-        delete ms3dModel;
-        delete model3ds;
-    }
+    ~TestScene() { ReleaseModel(); }
 };
 
 class SceneModelSelection : public ::testing::Test {
@@ -79,8 +74,6 @@ TEST_F(SceneModelSelection, ExtensionDecidesTheKind) {
         traced.clear();
         TestScene scene;
         EXPECT_EQ(scene.modelType, c.type) << c.path;
-        EXPECT_EQ(scene.ms3dModel != nullptr, c.type == ModelKind::MS3D) << c.path;
-        EXPECT_EQ(scene.model3ds != nullptr, c.type == ModelKind::ThreeDS) << c.path;
         ASSERT_FALSE(traced.empty());
         EXPECT_EQ(traced[0], c.message) << c.path;
         EXPECT_FALSE(scene.modelLoaded);
@@ -149,7 +142,7 @@ TEST_F(SelectedModelDrawing, DefaultLodgeIsDrawnTextured) {
     }
     EXPECT_GT(drawn, 5000);
     EXPECT_LT(cube, drawn / 50);
-    scene.FreeModelMeshes();
+    scene.ReleaseModel();
     glDisable(GL_TEXTURE_2D);
 }
 
@@ -210,7 +203,7 @@ TEST_F(SelectedModelDrawing, TheReadersMessagesAreReportedInOrder) {
     {
         TestScene scene;
         EXPECT_TRUE(scene.LoadModel(&notices));
-        scene.FreeModelMeshes();
+        scene.ReleaseModel();
     }
     ReportReaderNotices(notices, true);
     ASSERT_GE(boxes.size(), 2u);
@@ -288,22 +281,21 @@ TEST_F(SelectedModelDrawing, AnUnusableChosenModelGivesTheLodge) {
         EXPECT_TRUE(Traced(std::string("The chosen model cannot be used (") + reason +
                            "): the built-in lodge is drawn"))
             << path;
-        scene.FreeModelMeshes();
+        scene.ReleaseModel();
     }
     Settings.modelFile.clear();
     glDisable(GL_TEXTURE_2D);
 }
 
 TEST(ModelFit, TheLodgeConstantIsTheLodgesOwnHalfDiagonal) {
-    Model3DS lodge;
-    ASSERT_TRUE(lodge.Import(&lodge.model, VELMORA_SOURCE_DIR "/resources/VLG.3DS"));
+    TriangleModel lodge;
+    ASSERT_TRUE(ReadModel(VELMORA_SOURCE_DIR "/resources/VLG.3DS", &lodge));
     ModelBounds bounds;
-    ASSERT_TRUE(BoundsOf(lodge.model, &bounds));
+    ASSERT_TRUE(BoundsOf(lodge, &bounds));
     const ModelFit fit = FitToLodge(bounds);
     EXPECT_NEAR(fit.scale, 1.0f, 1e-4f) << "the lodge would be drawn at another size";
     // One point has no size to fit: it is only centred.
     const ModelFit point = FitToLodge({{2, 3, 4}, {2, 3, 4}});
     EXPECT_EQ(point.scale, 1.0f);
     EXPECT_EQ(point.centre[2], 4.0f);
-    lodge.FreeMeshes();
 }

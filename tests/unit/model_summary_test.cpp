@@ -48,7 +48,7 @@ TEST(ModelSummary, SaysWhyAFileCannotBeUsed) {
     std::vector<uint8_t> cut = square.Bytes();
     cut.resize(cut.size() / 2);
     const std::pair<std::string, const char*> cases[] = {
-        {WriteTestFile("garbage.3ds", std::vector<uint8_t>(80, 'x')), "not a 3DS or MS3D file"},
+        {WriteTestFile("garbage.3ds", std::vector<uint8_t>(80, 'x')), "not a 3DS file"},
         {WriteTestFile("model.obj", std::vector<uint8_t>(80, 'x')), "no triangles"},
         {WriteTestFile("model.blend", std::vector<uint8_t>(80, 'x')), "not a 3DS, MS3D, OBJ or glTF file"},
         {WriteTestFile("cut.ms3d", cut), "the file ends early"},

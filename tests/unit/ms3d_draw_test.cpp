@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "formats/ms3d_model.h"
+#include "tests/unit/loaded_model.h"
 #include "tests/unit/gl_test_context.h"
 #include "tests/unit/ms3d_writer.h"
 
@@ -62,11 +63,19 @@ TestTexture WriteTexture(const std::string& file,
 }
 
 // Writes the model beside the textures and loads it.
-bool LoadModel(MS3DModel& model, const MS3DWriter& writer, const std::string& file) {
+bool LoadModel(LoadedModel& model, const MS3DWriter& writer, const std::string& file) {
     std::string path = WriteTestFile(file, writer.Bytes());
-    bool loaded = MS3DMessages::Keep(model.load(path.c_str()));
+    bool loaded = MS3DMessages::Keep(model.Load(path));
     std::remove(path.c_str());
     return loaded;
+}
+
+// The model of the writer's bytes, read from memory and recorded.
+void ParseModel(LoadedModel& model, const MS3DWriter& writer) {
+    MS3DModel parsed;
+    std::vector<uint8_t> bytes = writer.Bytes();
+    ASSERT_TRUE(parsed.parse(bytes.data(), bytes.size(), "x.ms3d"));
+    model.Take(BuildMS3DTriangleModel(parsed));
 }
 
 TEST(MS3DDraw, ATexturedMeshShowsItsPictureUpright) {
@@ -79,13 +88,13 @@ TEST(MS3DDraw, ATexturedMeshShowsItsPictureUpright) {
     MS3DWriter w;
     w.groups.push_back({w.AddSquare(-1, -1, 1, 1), 0});
     w.materials.push_back(MS3DWriter::Plain(1, 1, 1, texture.storedName));
-    MS3DModel model;
+    LoadedModel model;
     ASSERT_TRUE(LoadModel(model, w, "upright.ms3d"));
-    EXPECT_NE(model.materials[0].texture, 0u);
-    EXPECT_EQ(std::string(model.materials[0].textureFilename.get()), texture.path);
+    EXPECT_NE(model.Texture(0), 0u);
+    EXPECT_EQ(model.model.materials[0].textureFile, texture.path);
 
     Prepare();
-    model.draw();
+    model.Draw();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(Looks(gl.Pixel(32, 56), 255, 0, 0));  // the picture's top at the top
@@ -105,7 +114,10 @@ TEST(MS3DDraw, MaterialsWithoutAUsableTextureDrawUntextured) {
     REQUIRE_GL(gl);
     MS3DMessages messages;
     TestTexture texture = WriteTexture("third.jpg");
-    std::string notJpeg = WriteTestFile("broken.jpg", std::vector<uint8_t>(64, 'x'));
+    std::vector<uint8_t> broken(64, 'x');
+    broken[0] = broken[2] = 0xFF;  // the JPEG start-of-image marker, then no JPEG data
+    broken[1] = 0xD8;
+    std::string notJpeg = WriteTestFile("broken.jpg", broken);
 
     // Four columns: textured, no texture name, a missing file, a file the
     // library cannot decode.
@@ -118,12 +130,12 @@ TEST(MS3DDraw, MaterialsWithoutAUsableTextureDrawUntextured) {
     w.materials.push_back(MS3DWriter::Plain(1, 1, 1, ""));
     w.materials.push_back(MS3DWriter::Plain(1, 1, 1, texture.storedName + ".missing"));
     w.materials.push_back(MS3DWriter::Plain(1, 1, 1, notJpeg));
-    MS3DModel model;
+    LoadedModel model;
     ASSERT_TRUE(LoadModel(model, w, "third.ms3d"));
-    EXPECT_NE(model.materials[0].texture, 0u);
-    EXPECT_EQ(model.materials[1].texture, 0u);
-    EXPECT_EQ(model.materials[2].texture, 0u);
-    EXPECT_EQ(model.materials[3].texture, 0u);
+    EXPECT_NE(model.Texture(0), 0u);
+    EXPECT_EQ(model.Texture(1), 0u);
+    EXPECT_EQ(model.Texture(2), 0u);
+    EXPECT_EQ(model.Texture(3), 0u);
     // Only the undecodable file shows a box; the saver goes on.
     ASSERT_EQ(messages.boxes().size(), 1u);
     EXPECT_EQ(messages.boxes()[0].rfind("JPEG Library Error: ", 0), 0u);
@@ -134,7 +146,7 @@ TEST(MS3DDraw, MaterialsWithoutAUsableTextureDrawUntextured) {
     // The scene draws with texturing on; it stays on after the model.
     Prepare();
     glEnable(GL_TEXTURE_2D);
-    model.draw();
+    model.Draw();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(Looks(gl.Pixel(8, 8), 0, 0, 255));
@@ -157,13 +169,13 @@ TEST(MS3DDraw, BitmapTexturesShowAndTargaOnesLeaveTheMaterialColour) {
     w.groups.push_back({w.AddSquare(0, -1, 1, 1), 1});
     w.materials.push_back(MS3DWriter::Plain(1, 1, 1, bitmap.storedName));
     w.materials.push_back(MS3DWriter::Plain(0, 1, 0, targa.storedName));
-    MS3DModel model;
+    LoadedModel model;
     ASSERT_TRUE(LoadModel(model, w, "bitmap.ms3d"));
-    EXPECT_EQ(model.materials[1].texture, 0u);
+    EXPECT_EQ(model.Texture(1), 0u);
     const std::vector<std::string>& traces = messages.traces();
     EXPECT_NE(std::find(traces.begin(), traces.end(), "TGA textures are not supported: " + targa.path), traces.end());
     Prepare();
-    model.draw();
+    model.Draw();
     EXPECT_TRUE(Looks(gl.Pixel(16, 56), 255, 0, 0));
     EXPECT_TRUE(Looks(gl.Pixel(16, 8), 0, 0, 255));
     EXPECT_TRUE(Looks(gl.Pixel(48, 32), 0, 255, 0));  // the Targa material's own green
@@ -177,9 +189,8 @@ TEST(MS3DDraw, MeshesShowTheirMaterialsColoursLitOrNotWhateverTheColourTracking)
     MS3DWriter w;
     w.groups.push_back({w.AddSquare(-1, -1, 1, 1), 0});
     w.materials.push_back({{0.2f, 0, 0, 1}, {0.6f, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, 0.0f, ""});
-    MS3DModel model;
-    std::vector<uint8_t> bytes = w.Bytes();
-    ASSERT_TRUE(model.parse(bytes.data(), bytes.size(), "x.ms3d"));
+    LoadedModel model;
+    ParseModel(model, w);
     for (bool lit : {false, true}) {
         SCOPED_TRACE(lit ? "lit" : "unlit");
         // White current colour, colour tracking, white ambient light and a white light
@@ -192,7 +203,7 @@ TEST(MS3DDraw, MeshesShowTheirMaterialsColoursLitOrNotWhateverTheColourTracking)
         glLightfv(GL_LIGHT0, GL_POSITION, front);
         glEnable(GL_LIGHT0);
         if (lit) glEnable(GL_LIGHTING);
-        model.draw();
+        model.Draw();
         glDisable(GL_LIGHTING);
         EXPECT_TRUE(Looks(gl.Pixel(32, 32), lit ? 204 : 153, 0, 0));
         EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
@@ -219,15 +230,15 @@ TEST(MS3DDraw, AMeshWithoutMaterialKeepsThePreviousMaterialUntextured) {
     w.groups.push_back({w.AddSquare(0.5f, -1, 1.0f, 1), 1});
     w.materials.push_back(MS3DWriter::Plain(0, 1, 0, texture.storedName));
     w.materials.push_back(MS3DWriter::Plain(1, 0, 0));
-    MS3DModel model;
+    LoadedModel model;
     ASSERT_TRUE(LoadModel(model, w, "keep.ms3d"));
-    ASSERT_NE(model.materials[0].texture, 0u);
+    ASSERT_NE(model.Texture(0), 0u);
 
     Prepare();
     const GLfloat black[4] = {0, 0, 0, 1};
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
     glEnable(GL_LIGHTING);
-    model.draw();
+    model.Draw();
     glDisable(GL_LIGHTING);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     // Green modulated by the red-over-blue picture is black in the first column.
@@ -251,11 +262,10 @@ TEST(MS3DDraw, IndicesThatNameNothingAreSkipped) {
     w.triangles[right[0]].v[2] = 60000;
     w.triangles[right[1]].v[0] = 8;
     w.groups.push_back({{left[0], 65535, right[0], left[1], 4, right[1]}, -1});
-    MS3DModel model;
-    std::vector<uint8_t> bytes = w.Bytes();
-    ASSERT_TRUE(model.parse(bytes.data(), bytes.size(), "x.ms3d"));
+    LoadedModel model;
+    ParseModel(model, w);
     Prepare();
-    model.draw();
+    model.Draw();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     EXPECT_TRUE(Looks(gl.Pixel(16, 32), 255, 255, 255));
     EXPECT_TRUE(Looks(gl.Pixel(48, 32), 0, 0, 0));
@@ -271,23 +281,23 @@ TEST(MS3DDraw, LeavesTextureStateAsItFoundIt) {
     w.groups.push_back({w.AddSquare(0, -1, 1, 1), 1});
     w.materials.push_back(MS3DWriter::Plain(1, 1, 1));
     w.materials.push_back(MS3DWriter::Plain(1, 1, 1, texture.storedName));
-    MS3DModel model;
+    LoadedModel model;
     ASSERT_TRUE(LoadModel(model, w, "state.ms3d"));
-    ASSERT_NE(model.materials[1].texture, 0u);
+    ASSERT_NE(model.Texture(1), 0u);
     for (bool enabled : {false, true}) {
         Prepare();
         if (enabled) glEnable(GL_TEXTURE_2D);
-        model.draw();
+        model.Draw();
         EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D) == GL_TRUE, enabled);
     }
 
     // A model without groups draws nothing.
     MS3DWriter noGroups = w;
     noGroups.groups.clear();
-    MS3DModel empty;
+    LoadedModel empty;
     ASSERT_TRUE(LoadModel(empty, noGroups, "nogroups.ms3d"));
     Prepare();
-    empty.draw();
+    empty.Draw();
     std::vector<uint8_t> pixels = gl.Pixels();
     size_t lit = 0;
     for (uint8_t p : pixels) lit += p != 0;

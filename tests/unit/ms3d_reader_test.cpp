@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/model_reader.h"
 #include "formats/ms3d_model.h"
 #include "tests/unit/ms3d_writer.h"
 
@@ -99,7 +100,6 @@ TEST(MS3DReader, ReadsEveryBlockAsStored) {
     EXPECT_EQ(m.emissive[2], 0.3f);
     EXPECT_EQ(m.emissive[3], 1.0f);
     EXPECT_EQ(m.shininess, 12.5f);
-    EXPECT_EQ(m.texture, 0u);
     EXPECT_STREQ(m.textureFilename.get(), "D:\\m\\wood.jpg");
     EXPECT_STREQ(model.materials[1].textureFilename.get(), "");
 }
@@ -237,7 +237,8 @@ TEST(MS3DReader, ReadsTheFileLikeItsImageInMemory) {
 
     MS3DModel missing;
     EXPECT_EQ(ReadFailure::CannotOpen, missing.read((path + ".missing").c_str()).failure);
-    EXPECT_FALSE(missing.load((path + ".missing").c_str()));
+    TriangleModel none;
+    EXPECT_EQ(ReadFailure::CannotOpen, ReadModel(path + ".missing", &none).failure);
     ExpectEmpty(missing);
     std::string empty = WriteTestFile("empty.ms3d", {});
     EXPECT_FALSE(missing.read(empty.c_str()));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "formats/ms3d_model.h"
+#include "formats/picture_decode.h"
 #include "platform/trace.h"
 #include "tests/unit/texture_files.h"
 
@@ -154,11 +155,11 @@ public:
         for (const ReaderNotice& notice : result.notices) boxes().push_back(notice.caption + ": " + notice.text);
         return static_cast<bool>(result);
     }
-    // loadJpegImage, its notices kept.
+    // A texture file's picture as the textures decode it, its notices kept; null
+    // when it gives none.
     static std::unique_ptr<JpegImage> LoadJpeg(const char* path) {
-        ReadResult notices;
-        std::unique_ptr<JpegImage> image = loadJpegImage(path, &notices);
-        Keep(notices);
+        std::unique_ptr<JpegImage> image(new JpegImage());
+        if (!Keep(DecodePictureFile(path, image.get()))) image.reset();
         return image;
     }
     static std::vector<std::string>& traces() {

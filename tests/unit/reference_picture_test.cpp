@@ -117,9 +117,7 @@ protected:
         SaverState.font = nullptr;
         HostState.showFrameRate = 0;
         if (!scene) return;
-        scene->FreeModelMeshes();
-        delete scene->model3ds;
-        delete scene->ms3dModel;
+        scene->ReleaseModel();
         delete scene;
     }
     // The default lodge, or the cube when `lodge` is false, standing still at a

@@ -66,7 +66,7 @@ TEST(ObjReader, ATexturedQuadReadsAsTwoTrianglesWithItsMaterialAndDrawsItsPictur
     GlTestContext gl(64, 64);
     if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
     ReadResult notices;
-    LoadTriangleModelTextures(model, &notices);
+    LoadModelTextures(model, &notices);
     ASSERT_NE(model.materials[0].texture, 0u);
     glClear(GL_COLOR_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
@@ -116,7 +116,7 @@ TEST(GltfTextures, TheEmbeddedPngBecomesTheTexture) {
     ASSERT_TRUE(ReadGltfFile(folder.Write("tri.glb", w.Glb()).c_str(), &model));
     GlTestContext gl(16, 16);
     if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
-    LoadTriangleModelTextures(model, nullptr);
+    LoadModelTextures(model, nullptr);
     ASSERT_NE(model.materials[0].texture, 0u);
     glBindTexture(GL_TEXTURE_2D, model.materials[0].texture);
     std::vector<uint8_t> texels(8 * 4 * 3);
@@ -129,7 +129,7 @@ TEST(GltfTextures, TheEmbeddedPngBecomesTheTexture) {
     // Bytes that are no picture leave the material without a texture.
     model.materials[0].embeddedImage.assign(64, 'x');
     ReadResult notices;
-    LoadTriangleModelTextures(model, &notices);
+    LoadModelTextures(model, &notices);
     EXPECT_EQ(model.materials[0].texture, 0u);
 }
 

@@ -11,6 +11,7 @@
 #include "app/saver_state.h"
 #include "app/settings.h"
 #include "host/host_state.h"
+#include "app/win32_saver_app.h"
 #include "host/win32_host.h"
 
 namespace {
@@ -59,17 +60,17 @@ TEST_F(SaverApplication, CreationBuildsTheSceneAndDestructionReleasesIt) {
 
 TEST_F(SaverApplication, IdleMeasuresTimeButDrawsNothingWhileBlocked) {
     ASSERT_NE(SaverState.scene, nullptr);
-    SaverIdle();  // the first call starts the idle timer
-    const int32_t* flags[] = {&HostState.passwordDialogOpen, &HostState.monitorPoweredDown};
-    for (const int32_t* flag : flags) {
+    LodgeSaverCallbacks().idle();  // the first call starts the idle timer
+    bool* flags[] = {&HostState.passwordDialogOpen, &HostState.monitorPoweredDown};
+    for (bool* flag : flags) {
         const float angle = SaverState.scene->angleZ();
-        *const_cast<int32_t*>(flag) = 1;
+        *flag = true;
         Sleep(30);
-        SaverIdle();
+        LodgeSaverCallbacks().idle();
         EXPECT_GT(SaverState.frameSeconds, 0.02f) << "time is measured on every idle call";
         EXPECT_EQ(SaverState.scene->angleZ(), angle) << "no frame was drawn";
-        *const_cast<int32_t*>(flag) = 0;
-        SaverIdle();
+        *flag = false;
+        LodgeSaverCallbacks().idle();
         EXPECT_NE(SaverState.scene->angleZ(), angle) << "a frame was drawn";
     }
 }
@@ -94,7 +95,7 @@ TEST_F(SaverApplication, StoredValuesAtTheEndsOfTheirTypeRunThreeHundredFrames) 
         ASSERT_NE(SaverState.scene, nullptr);
         ASSERT_NE(SaverState.font, nullptr) << "no rendering context: nothing would be drawn";
         EXPECT_EQ(Settings.scale, value);
-        for (int frame = 0; frame < 300; ++frame) SaverIdle();
+        for (int frame = 0; frame < 300; ++frame) LodgeSaverCallbacks().idle();
         const Scene& scene = *SaverState.scene;
         for (float coordinate : {scene.position.x, scene.position.y, scene.angle.x, scene.angle.y, scene.angle.z})
             EXPECT_TRUE(std::isfinite(coordinate)) << coordinate;

@@ -10,17 +10,26 @@ bool StubApplication::HookSaw(UINT message) const {
     return std::find(hookMessages.begin(), hookMessages.end(), message) != hookMessages.end();
 }
 
-LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+LRESULT CALLBACK StubWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Stub.hookMessages.push_back(message);
     if (message == WM_CREATE && Stub.onCreate) Stub.onCreate();
     return DefaultSaverProc(window, message, wParam, lParam);
 }
 
-void SaverIdle() {
+void StubIdle() {
     ++Stub.idleCalls;
     if (Stub.onIdle) Stub.onIdle();
 }
 
-INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND, UINT, WPARAM, LPARAM) {
+INT_PTR CALLBACK StubDialog(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
 }
+
+void StubStartup() {}
+
+// The host is handed the stand-in before any test runs.
+const bool handed = (UseSaverCallbacks({StubStartup, StubWindowHook, StubIdle, StubDialog}), true);
+
+}  // namespace

@@ -1,5 +1,6 @@
-// The application side of the host's callbacks for in-process host tests: it records
-// what reaches it and passes every message on, as the contract asks.
+// The application side of the host's callbacks for in-process host tests, handed to
+// the host before any test runs: it records what reaches it and passes every message
+// on, as the contract asks.
 #pragma once
 #include <windows.h>
 
@@ -9,7 +10,7 @@
 struct StubApplication {
     std::vector<UINT> hookMessages;
     int idleCalls = 0;
-    // Runs inside SaverIdle; lets a test act from within a running loop.
+    // Runs inside the idle callback; lets a test act from within a running loop.
     std::function<void()> onIdle;
     // Runs on WM_CREATE before the message goes on, as the settings load does.
     std::function<void()> onCreate;

@@ -1,6 +1,6 @@
-// modelinfo: prints what the model readers make of a file, as one JSON object. OBJ
-// and glTF files are told by their ending (".obj", ".gltf", ".glb"), an MS3D file by
-// its "MS3D000000" header; every other file is read as 3DS.
+// modelinfo: prints what the model readers make of a file, as one JSON object. The
+// file's kind is the saver's (its contents, else its name); a file of no model kind
+// is shown as the 3DS reader sees it.
 //   modelinfo [--full] FILE
 // Exit status 0 when the file loaded, 1 when it did not, 2 for a usage error.
 // It reads only; no OpenGL context is involved. The reader's notices, which the
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "formats/model3ds.h"
+#include "formats/model_reader.h"
 #include "tools/modelinfo/json_text.h"
 #include "tools/modelinfo/ms3d_json.h"
 #include "tools/modelinfo/triangle_json.h"
@@ -118,7 +119,8 @@ int main(int argc, char** argv) {
     }
     if (!path) return Usage();
 
-    if (IsTriangleModelFile(path)) {
+    const ModelKind kind = ModelKindOfFile(path);
+    if (kind == ModelKind::Obj || kind == ModelKind::Gltf) {
         bool loaded = false;
         std::string reason;
         std::string json = DescribeTriangleModel(path, full, &loaded, &reason);
@@ -126,7 +128,7 @@ int main(int argc, char** argv) {
         std::fwrite(json.data(), 1, json.size(), stdout);
         return loaded ? 0 : 1;
     }
-    if (IsMS3DFile(path)) {
+    if (kind == ModelKind::MS3D) {
         bool loaded = false;
         std::string json = DescribeMS3D(path, full, &loaded);
         if (!loaded) std::fprintf(stderr, "modelinfo: %s did not load\n", path);

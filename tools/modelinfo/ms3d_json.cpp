@@ -1,19 +1,7 @@
 #include "tools/modelinfo/ms3d_json.h"
 
-#include <cstdio>
-#include <cstring>
-
 #include "formats/ms3d_model.h"
 #include "tools/modelinfo/json_text.h"
-
-bool IsMS3DFile(const char* path) {
-    char id[10] = {};
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    size_t got = std::fread(id, 1, sizeof id, file);
-    std::fclose(file);
-    return got == sizeof id && std::memcmp(id, "MS3D000000", sizeof id) == 0;
-}
 
 namespace {
 

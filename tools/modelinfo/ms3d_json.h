@@ -2,8 +2,6 @@
 #pragma once
 #include <string>
 
-// True when the file starts with the MS3D header's identifier.
-bool IsMS3DFile(const char* path);
 // The JSON object for an MS3D file: counts, meshes and materials, and with `full`
 // the vertices, triangles and each mesh's triangle indices. Reads without GL.
 std::string DescribeMS3D(const char* path, bool full, bool* loaded);

@@ -4,27 +4,19 @@
 #include <cstring>
 #include <string>
 
-#include "formats/gltf_reader.h"
-#include "formats/obj_reader.h"
-#include "formats/texture_kind.h"
+#include "formats/model_reader.h"
 #include "tools/modelinfo/json_text.h"
 
 namespace {
-
-bool EndsWith(const char* name, const char* ending) { return HasEnding(name, std::strlen(name), ending); }
 
 int ColorByte(float value) { return static_cast<int>(std::lround(std::fmin(std::fmax(value, 0.0f), 1.0f) * 255.0f)); }
 
 }  // namespace
 
-bool IsTriangleModelFile(const char* path) {
-    return EndsWith(path, ".obj") || EndsWith(path, ".gltf") || EndsWith(path, ".glb");
-}
-
 std::string DescribeTriangleModel(const char* path, bool full, bool* loaded, std::string* reason) {
-    const bool obj = EndsWith(path, ".obj");
+    const bool obj = ModelKindOfFile(path) == ModelKind::Obj;
     TriangleModel model;
-    const ReadResult result = obj ? ReadObjFile(path, &model) : ReadGltfFile(path, &model);
+    const ReadResult result = ReadModel(path, &model);
     *loaded = static_cast<bool>(result);
     if (!result) *reason = std::string(ReadFailureText(result.failure)) + (result.detail.empty() ? "" : ": ") + result.detail;
     std::string out = std::string("{\"format\":\"") + (obj ? "obj" : "gltf") + "\",\"loaded\":";

@@ -4,7 +4,5 @@
 #pragma once
 #include <string>
 
-// True for a name ending in ".obj", ".gltf" or ".glb" in any letter case.
-bool IsTriangleModelFile(const char* path);
 // The JSON object; `reason` receives why the file did not load.
 std::string DescribeTriangleModel(const char* path, bool full, bool* loaded, std::string* reason);

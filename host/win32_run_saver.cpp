@@ -1,11 +1,20 @@
-// The entry point: the first significant character of the command line picks the mode.
+// The host's entry: the first significant character of the command line picks the mode.
 #include "host/command_line.h"
 #include "host/host_state.h"
 #include "host/win32_host.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+namespace {
+SaverCallbacks handed = {};
+}  // namespace
+
+void UseSaverCallbacks(const SaverCallbacks& callbacks) { handed = callbacks; }
+
+const SaverCallbacks& HandedCallbacks() { return handed; }
+
+int RunSaver(HINSTANCE instance, const char* commandLine, const SaverCallbacks& callbacks) {
     HostState.instance = instance;
-    SaverStartup();
+    UseSaverCallbacks(callbacks);
+    handed.startup();
     ModeChoice choice = SelectRunMode(commandLine);
     switch (choice.mode) {
         case RunMode::ConfigureNoOwner: return ShowConfigDialog(nullptr);
