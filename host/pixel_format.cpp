@@ -20,8 +20,9 @@ int BestPixelFormatIndex(DescribePixelFormatFn describe, void* context, bool pre
     PixelFormatTraits format;
     for (int index = 1; describe(context, index, &format); ++index) {
         if (!IsEligiblePixelFormat(format)) continue;
-        int32_t score = PixelFormatScore(format);
         const bool hasStencil = format.cStencilBits > 0;
+        // More than colour and depth bits can add, less than a class apart (1000).
+        const int32_t score = PixelFormatScore(format) + (preferStencil && hasStencil ? 500 : 0);
         // On equal scores the lower index stays, unless only the later one can blur.
         const bool better = score > bestScore ||
                             (score == bestScore && bestIndex && preferStencil && hasStencil && !bestHasStencil);

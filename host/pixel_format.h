@@ -29,9 +29,10 @@ int32_t PixelFormatScore(const PixelFormatTraits& format);
 using DescribePixelFormatFn = bool (*)(void* context, int index, PixelFormatTraits* format);
 // The index of the first eligible format with the highest score above 0, or 0 when
 // none is eligible. Formats are described from index 1 until a description fails.
-// The stencil buffer takes no part in the score; when `preferStencil` is set (motion
-// blur is on), a later format of the same score that has one is taken over an earlier
-// one that has none, so the blur trail can mark which pose has a pixel.
+// The stencil buffer takes no part in the score. When `preferStencil` is set (motion
+// blur is on), a format with one is taken over one without in the same class (hardware,
+// accelerated generic, generic), whatever their colour and depth bits, so the blur
+// trail can mark which pose has a pixel; a better class still wins.
 int BestPixelFormatIndex(DescribePixelFormatFn describe, void* context, bool preferStencil = false);
 
 // Gives the device context (HDC) its pixel format: the best one, or else the

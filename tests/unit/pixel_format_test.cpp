@@ -85,7 +85,7 @@ TEST(PixelFormat, RanksHardwareOverAcceleratedOverSoftwareWhateverTheDepths) {
     EXPECT_EQ(list.Best(), 1);
 }
 
-TEST(PixelFormat, BlurPrefersAStencilBufferAmongEqualScoresOnly) {
+TEST(PixelFormat, BlurPrefersAStencilBufferWithinTheFormatsClass) {
     FormatList list;
     list.formats = {
         {kHardware, kPfdTypeRgba, 32, 24, 0},   // 1: 2072, no stencil buffer
@@ -95,9 +95,14 @@ TEST(PixelFormat, BlurPrefersAStencilBufferAmongEqualScoresOnly) {
     };
     EXPECT_EQ(list.Best(), 1) << "without blur the stencil buffer plays no part";
     EXPECT_EQ(BestPixelFormatIndex(FormatList::Describe, &list, true), 2);
-    // The best score still decides first: a stencil buffer never outweighs it.
+    // Deeper depth bits do not outweigh a stencil buffer for blur (Wine lists 32-bit
+    // depth formats without one); without blur they win as ever.
     list.formats = {{kHardware, kPfdTypeRgba, 32, 32, 0}, {kHardware, kPfdTypeRgba, 32, 24, 8}};
-    EXPECT_EQ(BestPixelFormatIndex(FormatList::Describe, &list, true), 1);
+    EXPECT_EQ(BestPixelFormatIndex(FormatList::Describe, &list, true), 2);
+    EXPECT_EQ(list.Best(), 1);
+    // A better class still wins: a hardware format without one over a generic one with one.
+    list.formats = {{kGenericAccelerated, kPfdTypeRgba, 32, 24, 8}, {kHardware, kPfdTypeRgba, 16, 16, 0}};
+    EXPECT_EQ(BestPixelFormatIndex(FormatList::Describe, &list, true), 2);
 }
 
 TEST(PixelFormat, NoEligibleFormatGivesNone) {
