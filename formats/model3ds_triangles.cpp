@@ -17,6 +17,7 @@ TriangleMaterial MaterialOf(const tMaterialInfo& source, const char* modelPath) 
     for (int i = 0; i < 3; ++i) material.baseColor[i] = static_cast<float>(source.color[i]) / 255.0f;
     material.colorTintsTexture = false;
     material.filter = TextureFilter::Linear;
+    material.traceTextureSteps = true;
     // The name field is a fixed array; a name that fills it has no NUL of its own.
     const std::string fileName(source.fileName, strnlen(source.fileName, sizeof source.fileName));
     if (!fileName.empty()) {

@@ -1,5 +1,6 @@
 #include "formats/picture_decode.h"
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -68,6 +69,9 @@ ReadResult DecodePictureBytes(const unsigned char* data, size_t size, JpegImage*
 
 ReadResult DecodePictureFile(const char* path, JpegImage* picture) {
     if (TextureKindForName(path) == TextureImageKind::Bitmap) {
+        std::FILE* file = std::fopen(path, "rb");
+        if (!file) return ReadResult().fail(ReadFailure::CannotOpen);
+        std::fclose(file);
         BitmapImage bitmap(path);
         if (!bitmap.loaded) return ReadResult().fail(ReadFailure::NotThisFormat, "not a readable BMP picture");
         picture->width = bitmap.width;

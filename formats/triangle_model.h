@@ -5,10 +5,13 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "formats/read_result.h"
+
+struct JpegImage;
 
 // Models with more triangles than this are refused: too large.
 constexpr int64_t kMaxModelTriangles = 10000000;
@@ -45,6 +48,9 @@ struct TriangleMaterial {
     TextureFilter filter = TextureFilter::LinearMipmapLinear;
     std::string textureFile;                  // full path; empty without one
     std::vector<unsigned char> embeddedImage;  // encoded PNG or JPEG; empty without one
+    // The 3DS reader names each step of reading its texture file in the trace.
+    bool traceTextureSteps = false;
+    std::shared_ptr<JpegImage> picture;        // decoded, not yet a texture
     uint32_t texture = 0;                      // GL name once loaded; 0 none
 };
 

@@ -7,20 +7,28 @@
 #include "formats/read_result.h"
 #include "formats/triangle_model.h"
 
-// Makes one texture per material with a picture (a file beside the model, looked up
-// without regard to letter case, or bytes the model carries), minified with the
-// material's filter. A picture that cannot be decoded is traced and its material shows
-// its base colour; the picture library's messages join notices, when given.
+// Decodes the picture of every material that has one (a file beside the model, looked
+// up without regard to letter case, or bytes the model carries) into the material,
+// ready for upload. Needs no GL context: it may run on any thread. A picture that
+// cannot be decoded is traced and its material shows its base colour; the picture
+// library's messages join notices, when given.
+void DecodeModelTextures(TriangleModel& model, ReadResult* notices);
+// Makes the texture of the next material whose picture waits, minified with the
+// material's filter, and lets the picture go; false when none waits. One texture per
+// call keeps each step on the GL thread short.
+bool UploadNextModelTexture(TriangleModel& model);
+// Both at once: every material's picture decoded and made a texture.
 void LoadModelTextures(TriangleModel& model, ReadResult* notices);
 
-// Draws every batch in the caller's transform: textured where the batch takes its
-// material's texture and the texture was made (tinted by the base colour where the
-// material says so), else in the vertex colours or the base colour; white without a
-// material. Materials with lighting values of their own set them, with the colour not
-// tracked into the material meanwhile.
-void DrawTriangleModel(const TriangleModel& model);
+// Draws the triangles numbered first to first + count - 1 (counting through the
+// batches in order; all of them by default) in the caller's transform: textured where
+// the batch takes its material's texture and the texture was made (tinted by the base
+// colour where the material says so), else in the vertex colours or the base colour;
+// white without a material. Materials with lighting values of their own set them, with
+// the colour not tracked into the material meanwhile.
+void DrawTriangleModel(const TriangleModel& model, int64_t first = 0, int64_t count = INT64_MAX);
 
-// Records DrawTriangleModel's commands into a new display list: replaying it costs a
-// handful of calls a frame instead of one per corner attribute. 0 when no list could
-// be made or the driver could not hold it; the model is then drawn directly.
-uint32_t CompileTriangleModel(const TriangleModel& model);
+// Records DrawTriangleModel's commands for the same triangles into a new display list:
+// replaying it costs a handful of calls a frame instead of one per corner attribute.
+// 0 when no list could be made or the driver could not hold it.
+uint32_t CompileTriangleModel(const TriangleModel& model, int64_t first = 0, int64_t count = INT64_MAX);
