@@ -2,64 +2,72 @@
 
 #include "app/blur_trail.h"
 #include "app/frame_rate_text.h"
-#include "app/saver_state.h"
+#include "app/reader_notices.h"
+#include "app/saver_window_state.h"
 #include "app/settings.h"
-#include "app/texture_font.h"
-#include "app/timed_motion.h"
 #include "host/host_state.h"
 #include "platform/gl.h"
-
-SaverStateRecord SaverState = {};
 
 namespace {
 
 // White text one fiftieth of the window high at its top-left corner.
-void DrawFrameRateText() {
+void DrawFrameRateText(const SaverWindowState& state) {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(0.0, SaverState.aspectRatio * 50.0, 0.0, 50.0, -1.0, 1.0);
+    glOrtho(0.0, state.aspectRatio * 50.0, 0.0, 50.0, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     glTranslatef(1.0f, 48.0f, 0.0f);
     glColor3f(1.0f, 1.0f, 1.0f);
-    if (SaverState.font) SaverState.font->print(SaverState.fpsText);
+    if (state.font) state.font->print(state.fpsText);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
 }
 
+// The model read elsewhere, taken once it is there; then one piece of GL work a frame.
+void MakeModelReady(SaverWindowState& state) {
+    if (state.reading) {
+        if (!state.reading->finished()) return;
+        SceneModelRead read = state.reading->take();
+        state.reading.reset();
+        state.scene->AdoptModel(read);
+        ReportReaderNotices(read.notices, state.noticesAsBoxes);
+    }
+    if (state.scene->MakeModelReadyStep()) {
+        state.modelReady = true;
+        StartSceneMotion(state);
+    }
+}
+
 }  // namespace
 
-void DrawFrame() {
-    Scene& scene = *SaverState.scene;
-    if (!SaverState.motion || &SaverState.motion->scene() != &scene) StartSceneMotion(scene);
-    TimedMotion& motion = *SaverState.motion;
+void DrawFrame(SaverWindowState& state) {
+    if (!state.modelReady) MakeModelReady(state);
     glMatrixMode(GL_MODELVIEW);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | (Settings.blur ? GL_STENCIL_BUFFER_BIT : 0));
     glLoadIdentity();
-    motion.Advance(SaverState.frameSeconds);
-    const ScenePose now = motion.pose();
-    if (Settings.blur) {
-        ScenePose trail[kTrailPoses];
-        for (int i = 0; i < kTrailPoses; ++i) trail[i] = motion.trailPose(i);
-        DrawBlurTrail(scene, trail, now);
-    } else {
-        scene.RenderAtPose(now.x, now.y, now.z, now.ax, now.ay, now.az);
+    if (state.modelReady) {
+        TimedMotion& motion = *state.motion;
+        motion.Advance(state.frameSeconds);
+        const ScenePose now = motion.pose();
+        if (Settings.blur) {
+            ScenePose trail[kTrailPoses];
+            for (int i = 0; i < kTrailPoses; ++i) trail[i] = motion.trailPose(i);
+            DrawBlurTrail(*state.scene, trail, now);
+        } else {
+            state.scene->RenderAtPose(now.x, now.y, now.z, now.ax, now.ay, now.az);
+        }
     }
 
-    CountFrameForRate(SaverState.frameSeconds, &SaverState.fpsSeconds, &SaverState.fpsFrames, &SaverState.fpsText);
-    if (HostState.showFrameRate) DrawFrameRateText();
-    if (SaverState.swapBuffers) SaverState.swapBuffers();
+    CountFrameForRate(state.frameSeconds, &state.fpsSeconds, &state.fpsFrames, &state.fpsText);
+    if (HostState.showFrameRate) DrawFrameRateText(state);
+    if (state.swapBuffers) state.swapBuffers(state.swapContext);
 }
 
-void StartSceneMotion(Scene& scene) {
-    StopSceneMotion();
-    SaverState.motion = new TimedMotion(scene, {scene.position.x, scene.position.y, 0, 0, 0, 0});
-}
-
-void StopSceneMotion() {
-    delete SaverState.motion;
-    SaverState.motion = nullptr;
+void StartSceneMotion(SaverWindowState& state) {
+    Scene& scene = *state.scene;
+    state.motion.reset(new TimedMotion(scene, {scene.position.x, scene.position.y, 0, 0, 0, 0}));
 }

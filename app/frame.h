@@ -1,14 +1,16 @@
-// One frame of the running saver.
+// One frame of a running saver window.
 #pragma once
 
-// Clears, moves the scene on by the time since the previous frame, draws it at the
-// pose of this moment (as a blurred trail when blur is on), the frame-rate text when
-// it is shown, and swaps the buffers.
-void DrawFrame();
-
+struct SaverWindowState;
 class Scene;
+
+// Takes the model being read once it is there (its notices reported), does one short
+// piece of the GL work that makes it drawable, and until it is ready shows black. Then:
+// clears, moves the scene on by the time since the previous frame (state.frameSeconds),
+// draws it at the pose of this moment (as a blurred trail when blur is on). The
+// frame-rate text when it is shown; the buffers swapped.
+void DrawFrame(SaverWindowState& state);
+
 // Starts the scene's motion from its start pose; the blur trail starts with every
 // earlier pose at the scene's start place, unturned. Ends the motion of a previous scene.
-void StartSceneMotion(Scene& scene);
-// Ends the scene's motion (before the scene goes).
-void StopSceneMotion();
+void StartSceneMotion(SaverWindowState& state);

@@ -1,26 +1,32 @@
-// The application's process-wide drawing state (one thread, plain values).
+// The drawing state of one saver window: its scene and the scene's motion, the model
+// being read for it, the text font and frame-rate figure, and the view's size. The
+// window's glue owns one per window, made with the window's rendering context, and
+// hands it to every frame.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/scene.h"
+#include "app/scene_model_read.h"
+#include "app/texture_font.h"
+#include "app/timed_motion.h"
 
-class TextureFont;
-class TimedMotion;
-
-struct SaverStateRecord {
-    Scene* scene;             // from initSaver to window destruction
-    TextureFont* font;        // from initSaver to process end
-    int32_t halfWidth;        // half the client area, in pixels (integer halves)
-    int32_t halfHeight;
-    float aspectRatio;        // client width / client height
-    bool sceneRunning;        // set once initSaver ran, cleared on window destruction
-    float frameSeconds;       // what the idle callback's timer measured last
-    TimedMotion* motion;      // the scene's motion in time, with the blur trail's poses
-    float fpsSeconds;         // towards the next frame-rate figure
-    int32_t fpsFrames;
-    std::string fpsText;      // "FPS = ..." once 20 frames were drawn
-    void (*swapBuffers)();    // shows the finished frame (the window's buffers)
+struct SaverWindowState {
+    std::unique_ptr<Scene> scene;
+    std::unique_ptr<TextureFont> font;
+    std::unique_ptr<TimedMotion> motion;     // from the first frame the model is ready
+    std::unique_ptr<SceneModelReadJob> reading;  // the model being read; null once taken
+    bool modelReady = false;        // the scene's model is ready to draw (black until then)
+    bool noticesAsBoxes = false;    // the readers' notices go to boxes, not the trace
+    int32_t halfWidth = 0;          // half the client area, in pixels (integer halves)
+    int32_t halfHeight = 0;
+    float aspectRatio = 1.0f;       // client width / client height
+    bool sceneRunning = false;      // set once the scene is made, cleared on window destruction
+    float frameSeconds = 0.0f;      // what the frame timer measured last
+    float fpsSeconds = 0.0f;        // towards the next frame-rate figure
+    int32_t fpsFrames = 0;
+    std::string fpsText;            // "FPS = ..." once 20 frames were drawn
+    void (*swapBuffers)(void* context) = nullptr;  // shows the finished frame
+    void* swapContext = nullptr;
 };
-
-extern SaverStateRecord SaverState;

@@ -4,9 +4,11 @@
 #include <cstdint>
 
 #include <string>
+#include <vector>
 
 #include "app/model_fit.h"
 #include "app/scene_lens.h"
+#include "app/scene_model_read.h"
 #include "formats/model_reader.h"
 #include "formats/triangle_model.h"
 
@@ -37,9 +39,17 @@ public:
     void RenderAtPose(float x, float y, float z, float ax, float ay, float az);
     // Loads the user's model file of the settings, fitted to the lodge's size, or when
     // there is none or it cannot be used the built-in lodge (when builtInReady: it was
-    // unpacked whole); true when a model loaded. The readers' notices are added to
-    // notices, when given.
+    // unpacked whole), reading it on this thread and making it ready to draw; true when
+    // a model loaded. The readers' notices are added to notices, when given.
     bool LoadModel(ReadResult* notices = nullptr, bool builtInReady = true);
+    // What LoadModel reads, from the settings: for a reading elsewhere.
+    SceneModelChoice ModelChoice(bool builtInReady) const;
+    // Takes a model read elsewhere (its notices are left in read); the GL work that makes
+    // it drawable follows in MakeModelReadyStep. Needs the scene's GL context current.
+    void AdoptModel(SceneModelRead& read);
+    // One short piece of that GL work: one texture, or one display list of at most
+    // kTrianglesPerList triangles. True once the model (or the cube) is ready to draw.
+    bool MakeModelReadyStep();
     // The model kind the settings' model path names by its extension; sets modelType
     // for a recognised one.
     ModelKind DetectModelType();
@@ -61,16 +71,27 @@ public:
     bool modelLoaded;
     ModelKind modelType;
     TriangleModel model;       // the loaded model, whatever file it came from
-    uint32_t modelList = 0;    // its recorded drawing; 0 none
+    // Its recorded drawing, in parts of consecutive triangles; a part the driver could
+    // not record (list 0) is drawn directly.
+    struct ModelPart {
+        uint32_t list;
+        int64_t first;
+        int64_t count;
+    };
+    std::vector<ModelPart> modelParts;
+    int64_t trianglesRecorded = 0;  // triangles covered by modelParts
     HalfExtent driftBounds; // the model's centre bounces inside +-x and +-y
     bool fitted = false;    // the user's model: drawn through `fit`
     ModelFit fit;
 
 private:
     const SaverSettings& settings;
-    bool LoadChosenModel(ReadResult* notices);
     void DrawModel();
 };
+
+// The most triangles one display list of a model records: recording a part takes
+// tens of milliseconds, so a frame that records one stays short.
+constexpr int64_t kTrianglesPerList = 100000;
 
 // low + rand() % (high - low + 1), from the runtime's generator seeded at start-up.
 int RandomInt(int low, int high);

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/model_summary.h"
@@ -32,16 +34,39 @@ constexpr int kCaptionLabelId = IDC_CAPTION;  // every caption label; never addr
 // The model file the dialog shows; stored by OK only. Empty: the built-in lodge.
 std::string shownModelFile;
 
-// The model row: the file's name (or the lodge) and what reading it found.
+// A model file's summary, read on a thread of its own, arrives as this message:
+// wParam the number of the reading, lParam the summary (a ModelFileSummary to delete).
+constexpr UINT kModelSummaryRead = WM_APP + 1;
+// The number of the reading whose summary the dialog waits for. A summary of any other
+// number is of a file no longer shown, and is dropped.
+WPARAM awaitedSummary = 0;
+
+// Reading a large model takes seconds: the dialog says "Reading..." and stays usable.
+void StartModelSummary(HWND dialog, const std::string& path) {
+    const WPARAM number = ++awaitedSummary;
+    SetDlgItemTextW(dialog, IDC_MODEL_SUMMARY, L"Reading...");
+    std::thread([dialog, path, number] {
+        auto* summary = new ModelFileSummary(SummarizeModelFile(path));
+        if (!PostMessageW(dialog, kModelSummaryRead, number, reinterpret_cast<LPARAM>(summary))) delete summary;
+    }).detach();
+}
+
+void OnModelSummaryRead(HWND dialog, WPARAM number, LPARAM summary) {
+    std::unique_ptr<ModelFileSummary> read(reinterpret_cast<ModelFileSummary*>(summary));
+    if (number == awaitedSummary) SetDlgItemTextW(dialog, IDC_MODEL_SUMMARY, WideFromUtf8(read->text).c_str());
+}
+
+// The model row: the file's name (or the lodge) and what reading it finds.
 void ShowModelFile(HWND dialog, const std::string& path) {
     shownModelFile = path;
     if (path.empty()) {
+        ++awaitedSummary;  // a summary still being read is of no file shown
         SetDlgItemTextW(dialog, IDC_MODEL_NAME, L"Built-in lodge");
         SetDlgItemTextW(dialog, IDC_MODEL_SUMMARY, L"");
         return;
     }
     SetDlgItemTextW(dialog, IDC_MODEL_NAME, WideFromUtf8(FileNamePart(path)).c_str());
-    SetDlgItemTextW(dialog, IDC_MODEL_SUMMARY, WideFromUtf8(SummarizeModelFile(path).text).c_str());
+    StartModelSummary(dialog, path);
 }
 
 // The system's Open dialog, owned by this one; the chosen path as UTF-8, or empty.
@@ -183,6 +208,9 @@ INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wP
             return TRUE;  // the dialog manager sets the focus
         case WM_HSCROLL:
             return updateTrackbarLabel(dialog, reinterpret_cast<HWND>(lParam));
+        case kModelSummaryRead:
+            OnModelSummaryRead(dialog, wParam, lParam);
+            return TRUE;
         case WM_COMMAND:
             Trace("ScreenSaverConfigureDialog:\tCaught a WM_COMMAND signal");
             OnCommand(dialog, LOWORD(wParam));

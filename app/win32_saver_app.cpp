@@ -9,7 +9,7 @@
 
 #include "app/frame.h"
 #include "app/reader_notices.h"
-#include "app/saver_state.h"
+#include "app/saver_window_state.h"
 #include "app/scene_view.h"
 #include "app/settings.h"
 #include "app/texture_font.h"
@@ -23,16 +23,29 @@
 #include "platform/gl.h"
 #include "platform/trace.h"
 
-static HDC saverDC;
-static HGLRC saverRC;
+namespace {
 
-static void SwapSaverBuffers() {
-    wglSwapLayerBuffers(saverDC, WGL_SWAP_MAIN_PLANE);
+// What one saver window holds: its device context and rendering context, its frame
+// timer and its drawing state. Kept as the window's user data from WM_CREATE to
+// WM_DESTROY.
+struct SaverWindowRecord {
+    HDC dc = nullptr;
+    HGLRC rc = nullptr;
+    FrameTimer timer;
+    SaverWindowState drawing;
+};
+
+SaverWindowRecord* RecordOf(HWND window) {
+    return window ? reinterpret_cast<SaverWindowRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA)) : nullptr;
+}
+
+void SwapSaverBuffers(void* record) {
+    wglSwapLayerBuffers(static_cast<SaverWindowRecord*>(record)->dc, WGL_SWAP_MAIN_PLANE);
 }
 
 // Where the driver offers WGL_EXT_swap_control, each swap waits for the display:
 // no tearing, and no frames drawn that the screen never shows.
-static void RequestSwapInterval() {
+void RequestSwapInterval() {
     using SwapIntervalProc = BOOL(WINAPI*)(int);
     const PROC found = wglGetProcAddress("wglSwapIntervalEXT");
     // Some drivers answer 1, 2, 3 or -1 for a function they do not have.
@@ -42,60 +55,81 @@ static void RequestSwapInterval() {
     if (swapInterval(1)) Trace("initSaver: swap interval 1");
 }
 
+}  // namespace
+
+const SaverWindowState* SaverWindowStateOf(HWND window) {
+    SaverWindowRecord* record = RecordOf(window);
+    return record ? &record->drawing : nullptr;
+}
+
+void SetSaverSwap(HWND window, void (*swap)(void* context), void* context) {
+    if (SaverWindowRecord* record = RecordOf(window)) {
+        record->drawing.swapBuffers = swap;
+        record->drawing.swapContext = context;
+    }
+}
+
+void SwapSaverWindowBuffers(HWND window) {
+    if (SaverWindowRecord* record = RecordOf(window)) SwapSaverBuffers(record);
+}
+
 bool initSaver(HWND window) {
     Trace("initSaver: Initializing");
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
-    saverDC = GetDC(window);
-    SelectPixelFormat(saverDC, Settings.blur != 0);
-    saverRC = wglCreateContext(saverDC);
+    auto* record = new SaverWindowRecord();
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
+    SaverWindowState& state = record->drawing;
+    record->dc = GetDC(window);
+    SelectPixelFormat(record->dc, Settings.blur != 0);
+    record->rc = wglCreateContext(record->dc);
     RECT client = {};
     GetClientRect(window, &client);
-    if (!saverRC || !wglMakeCurrent(saverDC, saverRC)) {
+    if (!record->rc || !wglMakeCurrent(record->dc, record->rc)) {
         // No OpenGL for this window: the saver keeps running and draws nothing. GL
         // calls without a current context would feed GLU undefined sizes.
         Trace("initSaver: no rendering context");
-        if (saverRC) wglDeleteContext(saverRC);
-        saverRC = nullptr;
-        SaverState.scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+        if (record->rc) wglDeleteContext(record->rc);
+        record->rc = nullptr;
+        state.scene.reset(new Scene(Settings, state.halfWidth, state.halfHeight));
         return false;
     }
 
     RequestSwapInterval();
-    SetUpSceneView(client.left, client.top, client.right - client.left, client.bottom - client.top);
+    SetUpSceneView(state, client.left, client.top, client.right - client.left, client.bottom - client.top);
 
-    SaverState.scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
-    StartSceneMotion(*SaverState.scene);
-    SaverState.font = new TextureFont();
-    SaverState.swapBuffers = SwapSaverBuffers;
-    if (Settings.lighting) SetUpLighting();
+    state.scene.reset(new Scene(Settings, state.halfWidth, state.halfHeight));
+    state.font.reset(new TextureFont());
+    state.swapBuffers = SwapSaverBuffers;
+    state.swapContext = record;
+    if (Settings.lighting) SetUpLighting(state);
 
     // Unpacked and read from one folder. Whatever lies there that this start did not
     // write whole (a stale or planted copy) is not loaded: the cube is drawn instead
     // (of the user's own model too, when it cannot be used).
     char folder[kModelPathSize];
     const bool unpacked = UnpackDefaultModel(DefaultModelFolder(folder, sizeof folder));
-    if (!unpacked) {
-        Trace("initSaver: the default model was not unpacked");
-        if (Settings.modelFile.empty()) return false;
-    }
-    ReadResult notices;
-    const bool loaded = SaverState.scene->LoadModel(&notices, unpacked);
-    // A box would wait for OK on an idle desktop: only the windowed run shows them.
-    ReportReaderNotices(notices, HostState.windowedMode);
-    return loaded;
+    if (!unpacked) Trace("initSaver: the default model was not unpacked");
+    // The model is read on a thread of its own: the window answers input meanwhile and
+    // stays black until the model can be drawn. A box would wait for OK on an idle
+    // desktop: only the windowed run shows the readers' notices as boxes.
+    state.noticesAsBoxes = HostState.windowedMode;
+    state.reading.reset(new SceneModelReadJob(state.scene->ModelChoice(unpacked)));
+    return true;
 }
 
 void ShutdownSaver(HWND window) {
-    // The font stays until the process ends; the model's textures go with the context.
-    SaverState.scene->ReleaseModel();
-    StopSceneMotion();
-    delete SaverState.scene;
-    SaverState.scene = nullptr;
-    ReleaseDC(window, saverDC);
+    SaverWindowRecord* record = RecordOf(window);
+    if (!record) return;
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    // A model still being read is left to its thread; its result goes nowhere.
+    record->drawing.reading.reset();
+    // The model's textures and the font's go with the context.
+    if (record->rc) record->drawing.scene->ReleaseModel();
+    ReleaseDC(window, record->dc);
     wglMakeCurrent(nullptr, nullptr);
-    if (saverRC) wglDeleteContext(saverRC);
-    saverRC = nullptr;
+    if (record->rc) wglDeleteContext(record->rc);
+    delete record;
 }
 
 static void SaverStartup() {
@@ -111,21 +145,23 @@ static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam
         case WM_CREATE:
             LoadSettings();
             initSaver(window);
-            SaverState.sceneRunning = true;
+            if (SaverWindowRecord* record = RecordOf(window)) record->drawing.sceneRunning = true;
             break;
         case WM_DESTROY:
-            SaverState.sceneRunning = false;
+            if (SaverWindowRecord* record = RecordOf(window)) record->drawing.sceneRunning = false;
             ShutdownSaver(window);
             break;
     }
     return DefaultSaverProc(window, message, wParam, lParam);
 }
 
-static void SaverIdle() {
-    static FrameTimer* timer = new FrameTimer();  // one for the life of the process
-    SaverState.frameSeconds = timer->elapsedSeconds();
-    if (SaverState.sceneRunning && saverRC && !HostState.monitorPoweredDown && !HostState.passwordDialogOpen)
-        DrawFrame();
+static void SaverIdle(HWND window) {
+    SaverWindowRecord* record = RecordOf(window);
+    if (!record) return;
+    SaverWindowState& state = record->drawing;
+    state.frameSeconds = record->timer.elapsedSeconds();
+    if (state.sceneRunning && record->rc && !HostState.monitorPoweredDown && !HostState.passwordDialogOpen)
+        DrawFrame(state);
 }
 
 SaverCallbacks LodgeSaverCallbacks() {

@@ -43,7 +43,7 @@ static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam
     return DefaultSaverProc(window, message, wParam, lParam);
 }
 
-static void SaverIdle() {
+static void SaverIdle(HWND) {
     if (idleCalls++ == 0) startTick = GetTickCount();
     glClear(GL_COLOR_BUFFER_BIT);
     SwapBuffers(dc);

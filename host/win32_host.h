@@ -15,8 +15,9 @@ struct SaverCallbacks {
     // DefaultSaverProc and returns its result. Loads the settings again and builds the
     // scene on WM_CREATE, releases it on WM_DESTROY.
     WNDPROC windowHook;
-    // At most one frame; called by the loops when the queue is empty and pacing allows.
-    void (*idle)();
+    // At most one frame of the saver window; called by the loops when the queue is
+    // empty and pacing allows.
+    void (*idle)(HWND window);
     // The configuration dialog's procedure (template 7001); ends the dialog with the
     // exit code.
     DLGPROC configureDialog;

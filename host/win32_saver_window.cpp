@@ -97,7 +97,7 @@ static int RunMessageLoop(HWND window, bool watchMonitorPower) {
         uint32_t sleepMilliseconds = 0;
         switch (pacer.Pass(timer.elapsedSeconds(), &sleepMilliseconds)) {
             case PaceAction::Draw:
-                HandedCallbacks().idle();
+                HandedCallbacks().idle(window);
                 if (pacer.unpaced()) Sleep(0);
                 break;
             case PaceAction::Sleep:

@@ -17,7 +17,7 @@
 #endif
 
 #include "app/frame.h"
-#include "app/saver_state.h"
+#include "app/saver_window_state.h"
 #include "app/scene.h"
 #include "app/scene_view.h"
 #include "app/settings.h"
@@ -113,29 +113,24 @@ class HostileSettings : public ::testing::Test {
 protected:
     void SetUp() override {
         savedSettings = Settings;
-        savedState = SaverState;
         savedShowFrameRate = HostState.showFrameRate;
     }
     void TearDown() override {
         Settings = savedSettings;
-        SaverState = savedState;
         HostState.showFrameRate = savedShowFrameRate;
     }
     SaverSettings savedSettings;
-    SaverStateRecord savedState;
     bool savedShowFrameRate = false;
 };
 
 TEST_F(HostileSettings, SceneMotionStaysFiniteWithoutAFloatingPointTrap) {
-    SaverState.halfWidth = 512;
-    SaverState.halfHeight = 384;
     for (const HostileCase& hostile : HostileCases()) {
         Settings = hostile.settings;
         std::srand(7);
         Scene* scene = nullptr;
         {
             FloatingPointTraps traps;
-            scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+            scene = new Scene(Settings, 512, 384);
             for (int frame = 0; frame < 300; ++frame) scene->Update();
         }
         EXPECT_TRUE(Finite(*scene)) << hostile.name;
@@ -146,28 +141,22 @@ TEST_F(HostileSettings, SceneMotionStaysFiniteWithoutAFloatingPointTrap) {
 TEST_F(HostileSettings, ThreeHundredFramesAreDrawnWithEveryValue) {
     GlTestContext gl(96, 64);
     if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
-    SaverState.halfWidth = 48;
-    SaverState.halfHeight = 32;
-    SaverState.aspectRatio = 1.5f;
     HostState.showFrameRate = 1;
     for (const HostileCase& hostile : HostileCases()) {
         Settings = hostile.settings;
         std::srand(7);
-        SetUpSceneView(0, 0, gl.width, gl.height);
-        if (Settings.lighting) SetUpLighting();
+        SaverWindowState state;
+        SetUpSceneView(state, 0, 0, gl.width, gl.height);
+        if (Settings.lighting) SetUpLighting(state);
         else glDisable(GL_LIGHTING);
-        SaverState.scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
-        SaverState.scene->LoadModel();
-        SaverState.frameSeconds = 0.01f;
-        SaverState.fpsSeconds = 0.0f;
-        SaverState.fpsFrames = 0;
-        for (int frame = 0; frame < 300; ++frame) DrawFrame();
+        state.scene.reset(new Scene(Settings, state.halfWidth, state.halfHeight));
+        state.scene->LoadModel();
+        state.frameSeconds = 0.01f;
+        for (int frame = 0; frame < 300; ++frame) DrawFrame(state);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << hostile.name;
-        EXPECT_TRUE(Finite(*SaverState.scene)) << hostile.name;
-        EXPECT_FALSE(SaverState.fpsText.empty()) << hostile.name << ": the frame-rate text was made";
-        StopSceneMotion();
-        delete SaverState.scene;
-        SaverState.scene = nullptr;
+        EXPECT_TRUE(Finite(*state.scene)) << hostile.name;
+        EXPECT_FALSE(state.fpsText.empty()) << hostile.name << ": the frame-rate text was made";
+        state.scene->ReleaseModel();
     }
     glDisable(GL_LIGHTING);
 }

@@ -9,7 +9,7 @@
 
 #include "app/model_fit.h"
 #include "app/reader_notices.h"
-#include "app/saver_state.h"
+#include "app/saver_window_state.h"
 #include "app/scene.h"
 #include "app/scene_view.h"
 #include "app/settings.h"
@@ -28,7 +28,7 @@ void Capture(const char* message) { traced.push_back(message); }
 
 // A test's scenes release their model when they go, as the saver's window does.
 struct TestScene : Scene {
-    TestScene() : Scene(Settings, SaverState.halfWidth, SaverState.halfHeight) {}
+    TestScene() : Scene(Settings, 100, 100) {}
     ~TestScene() { ReleaseModel(); }
 };
 
@@ -37,8 +37,6 @@ protected:
     void SetUp() override {
         SetDefaults();
         Settings.xoff = Settings.yoff = Settings.zoff = 0;
-        SaverState.halfWidth = 100;
-        SaverState.halfHeight = 100;
         traced.clear();
         previous = SetTraceSink(Capture);
     }
@@ -86,7 +84,8 @@ protected:
     void SetUp() override {
         if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
         SceneModelSelection::SetUp();
-        SetUpSceneView(0, 0, 200, 200);
+        SaverWindowState view;
+        SetUpSceneView(view, 0, 0, 200, 200);
     }
     Rgb DrawAndLookAtTheCentre(Scene& scene) {
         scene.position = {0, 0, 0};

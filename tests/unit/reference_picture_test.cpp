@@ -20,7 +20,7 @@
 
 #include "app/blur_trail.h"
 #include "app/frame.h"
-#include "app/saver_state.h"
+#include "app/saver_window_state.h"
 #include "app/scene.h"
 #include "app/scene_view.h"
 #include "app/settings.h"
@@ -103,36 +103,26 @@ protected:
         if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
         SetDefaults();
         HostState.showFrameRate = 0;
-        SaverState.fpsText.clear();
-        SaverState.fpsFrames = 0;
-        SaverState.fpsSeconds = 0.0f;
-        SaverState.frameSeconds = 0.0f;
-        SaverState.swapBuffers = nullptr;
-        SetUpSceneView(0, 0, kWidth, kHeight);
+        SetUpSceneView(state, 0, 0, kWidth, kHeight);
         std::srand(1);
     }
     void TearDown() override {
-        StopSceneMotion();
-        SaverState.scene = nullptr;
-        SaverState.font = nullptr;
         HostState.showFrameRate = 0;
-        if (!scene) return;
-        scene->ReleaseModel();
-        delete scene;
+        if (scene) scene->ReleaseModel();
     }
     // The default lodge, or the cube when `lodge` is false, standing still at a
     // fixed pose: the centre, turned 30 degrees about z (and the settings' offsets).
     void MakeScene(bool lodge) {
         if (lodge) std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "%s", VELMORA_SOURCE_DIR "/resources/VLG.3DS");
         else Settings.modelPath[0] = '\0';
-        scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+        state.scene.reset(new Scene(Settings, state.halfWidth, state.halfHeight));
+        scene = state.scene.get();
         if (lodge) {
             ASSERT_TRUE(scene->LoadModel());
         }
         scene->position = {0.0f, 0.0f, 0.0f};
         scene->angle = {static_cast<float>(Settings.xoff), 0.0f, 30.0f};
         scene->velocity[0] = scene->velocity[1] = 0.0f;
-        SaverState.scene = scene;
     }
     std::vector<uint8_t> Rendered() {
         glMatrixMode(GL_MODELVIEW);
@@ -143,7 +133,8 @@ protected:
     }
 
     GlTestContext gl;
-    Scene* scene = nullptr;
+    SaverWindowState state;
+    Scene* scene = nullptr;  // the state's
 };
 
 TEST_F(ReferencePictures, LodgeAtTheDefaultSettings) {
@@ -153,7 +144,7 @@ TEST_F(ReferencePictures, LodgeAtTheDefaultSettings) {
 
 TEST_F(ReferencePictures, LodgeWithLighting) {
     Settings.lighting = 1;
-    SetUpLighting();
+    SetUpLighting(state);
     MakeScene(true);
     ExpectPicture("lodge-lit", Rendered());
 }
@@ -164,7 +155,7 @@ TEST_F(ReferencePictures, CubeWithLighting) {
     Settings.xoff = 10;
     Settings.yoff = 30;
     Settings.lighting = 1;
-    SetUpLighting();
+    SetUpLighting(state);
     MakeScene(false);
     ExpectPicture("cube-lit", Rendered());
 }
@@ -172,12 +163,11 @@ TEST_F(ReferencePictures, CubeWithLighting) {
 TEST_F(ReferencePictures, FrameRateTextOverTheCube) {
     Settings.scale = 40;  // a small cube, clear of the text
     MakeScene(false);
-    static TextureFont* font = new TextureFont();  // the font lives as long as the process
-    SaverState.font = font;
-    SaverState.fpsText = "FPS = 59.8802";
+    state.font.reset(new TextureFont());
+    state.fpsText = "FPS = 59.8802";
     HostState.showFrameRate = 1;
-    SaverState.frameSeconds = 1.0f / 60.0f;
-    DrawFrame();  // one step of time: the cube turns a degree, the text stays as set
+    state.frameSeconds = 1.0f / 60.0f;
+    DrawFrame(state);  // one step of time: the cube turns a degree, the text stays as set
     glMatrixMode(GL_MODELVIEW);
     ExpectPicture("frame-rate-text", gl.Pixels());
 }

@@ -4,12 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/blur_trail.h"
 #include "app/frame.h"
-#include "app/saver_state.h"
+#include "app/saver_window_state.h"
 #include "app/scene.h"
 #include "app/scene_view.h"
 #include "app/settings.h"
@@ -32,15 +33,12 @@ protected:
         SetDefaults();
         Settings.xoff = Settings.yoff = Settings.zoff = 0;
         HostState.showFrameRate = 0;
-        SetUpSceneView(0, 0, kWidth, kHeight);
+        SetUpSceneView(state, 0, 0, kWidth, kHeight);
         std::srand(1);
-        scene = new Scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+        state.scene.reset(new Scene(Settings, state.halfWidth, state.halfHeight));
+        scene = state.scene.get();
         scene->position = {0, 0, 0};
         scene->angle = {0, 0, 0};
-    }
-    void TearDown() override {
-        delete scene;
-        SaverState.scene = nullptr;
     }
     void Draw() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -67,7 +65,8 @@ protected:
     }
 
     GlTestContext gl;
-    Scene* scene = nullptr;
+    SaverWindowState state;
+    Scene* scene = nullptr;  // the state's
 };
 
 void ExpectColour(Rgb actual, Rgb expected, const char* what) {
@@ -114,7 +113,7 @@ TEST_F(SceneDrawing, EachFaceShowsItsColourAndHiddenFacesAreCulled) {
 TEST_F(SceneDrawing, LightingShadesTheFacesButKeepsTheirHue) {
     Draw();
     Rgb flat = gl.Pixel(kWidth / 2, kHeight / 2);
-    SetUpLighting();
+    SetUpLighting(state);
     Draw();
     Rgb lit = gl.Pixel(kWidth / 2, kHeight / 2);
     glDisable(GL_LIGHTING);
@@ -128,7 +127,7 @@ TEST_F(SceneDrawing, LightingShadesTheFacesButKeepsTheirHue) {
 // The scale setting goes through glScalef, which scales the normals as well: lit faces
 // must keep their brightness at any scale.
 TEST_F(SceneDrawing, LitFacesKeepTheirBrightnessAtEveryScale) {
-    SetUpLighting();
+    SetUpLighting(state);
     Draw();
     const Rgb atHundred = gl.Pixel(kWidth / 2, kHeight / 2);
     Settings.scale = 150;
@@ -174,16 +173,13 @@ int WhiteInTopLeft(const GlTestContext& gl) {
 }
 
 TEST_F(SceneDrawing, FrameRateTextShowsOnlyWhileSwitchedOn) {
-    SaverState.scene = scene;
-    static TextureFont* font = new TextureFont();  // the font lives as long as the process
-    SaverState.font = font;
-    SaverState.fpsText = "FPS = 59.8802";
-    SaverState.fpsFrames = 0;
+    state.font.reset(new TextureFont());
+    state.fpsText = "FPS = 59.8802";
     Settings.vel = 0;
-    DrawFrame();
+    DrawFrame(state);
     EXPECT_EQ(WhiteInTopLeft(gl), 0);
     HostState.showFrameRate = 1;
-    DrawFrame();
+    DrawFrame(state);
     EXPECT_GT(WhiteInTopLeft(gl), 50);
     // The text stays in the top-left corner: nothing white below it.
     std::vector<uint8_t> pixels = gl.Pixels();
@@ -193,7 +189,6 @@ TEST_F(SceneDrawing, FrameRateTextShowsOnlyWhileSwitchedOn) {
             ASSERT_FALSE(Whitish(p)) << x << "," << y;
         }
     HostState.showFrameRate = 0;
-    SaverState.font = nullptr;
 }
 
 // The trail's poses in a row from left to right, oldest first, clear of each other:
@@ -249,21 +244,67 @@ TEST_F(BlurTrail, ThePixelGoesToTheNewestPoseThatCoversItEvenBehindAnOlderOne) {
 }
 
 TEST_F(SceneDrawing, BlurFramesMoveInTimeAndKeepTheSceneInPlace) {
-    SaverState.scene = scene;
     Settings.blur = 1;
     Settings.zrot = 360;
     Settings.zrots = 20;  // a degree a step
     scene->position = {50, 60, 0};
     scene->velocity[0] = scene->velocity[1] = 0;
-    StartSceneMotion(*scene);
-    SaverState.frameSeconds = 0.5f / 60.0f;
-    for (int frame = 0; frame < 30; ++frame) DrawFrame();  // a quarter of a second
-    EXPECT_NEAR(SaverState.motion->pose().az, 15.0f, 1e-3f);
-    EXPECT_NEAR(SaverState.motion->trailPose(9).az, 6.0f, 1e-3f) << "nine steps of time behind";
+    state.frameSeconds = 0.5f / 60.0f;
+    for (int frame = 0; frame < 30; ++frame) DrawFrame(state);  // a quarter of a second
+    EXPECT_NEAR(state.motion->pose().az, 15.0f, 1e-3f);
+    EXPECT_NEAR(state.motion->trailPose(9).az, 6.0f, 1e-3f) << "nine steps of time behind";
     EXPECT_EQ(scene->positionZ(), 0.0f);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    StopSceneMotion();
     glMatrixMode(GL_MODELVIEW);
 }
 
 }  // namespace
+
+namespace {
+
+// A flat grid of 2 x cells x cells triangles facing the viewer, as an OBJ file.
+std::string WriteGridObj(const std::string& path, int cells) {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!file) return path;
+    for (int y = 0; y <= cells; ++y)
+        for (int x = 0; x <= cells; ++x) std::fprintf(file, "v %d %d 0\n", x, y);
+    const int row = cells + 1;
+    for (int y = 0; y < cells; ++y)
+        for (int x = 0; x < cells; ++x) {
+            const int a = y * row + x + 1;
+            std::fprintf(file, "f %d %d %d\nf %d %d %d\n", a, a + 1, a + row + 1, a, a + row + 1, a + row);
+        }
+    std::fclose(file);
+    return path;
+}
+
+bool AllBlack(const std::vector<uint8_t>& pixels) {
+    return std::all_of(pixels.begin(), pixels.end(), [](uint8_t v) { return v == 0; });
+}
+
+}  // namespace
+
+TEST_F(SceneDrawing, AModelReadElsewhereShowsOnlyOnceItIsWholeAndComesInShortSteps) {
+    // 2 x 230 x 230 = 105,800 triangles: two display lists, one a frame.
+    const std::string path = WriteGridObj(::testing::TempDir() + "velmora_grid.obj", 230);
+    Settings.modelFile = path;
+    Settings.vel = 0;
+    state.reading.reset(new SceneModelReadJob(scene->ModelChoice(false)));
+    state.reading->wait();
+    int blackFrames = 0;
+    while (!state.modelReady && blackFrames < 10) {
+        DrawFrame(state);
+        if (state.modelReady) break;
+        EXPECT_TRUE(AllBlack(gl.Pixels())) << "frame " << blackFrames << ": nothing shows before the model is whole";
+        ++blackFrames;
+    }
+    ASSERT_TRUE(state.modelReady);
+    EXPECT_EQ(blackFrames, 1) << "the first frame takes the model and records one part; the second the other";
+    EXPECT_EQ(scene->modelParts.size(), 2u);
+    EXPECT_TRUE(scene->fitted);
+    EXPECT_FALSE(AllBlack(gl.Pixels())) << "the grid is drawn";
+    EXPECT_EQ(state.reading, nullptr);
+    scene->ReleaseModel();
+    Settings.modelFile.clear();
+    std::remove(path.c_str());
+}

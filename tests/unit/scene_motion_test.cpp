@@ -6,7 +6,6 @@
 
 #include "app/frame.h"
 #include "app/frame_rate_text.h"
-#include "app/saver_state.h"
 #include "app/scene.h"
 #include "app/settings.h"
 
@@ -16,14 +15,16 @@ class SceneMotion : public ::testing::Test {
 protected:
     void SetUp() override {
         SetDefaults();
-        SaverState.halfWidth = 512;
-        SaverState.halfHeight = 384;
+        halfWidth = 512;
+        halfHeight = 384;
         std::srand(7);
     }
+    int32_t halfWidth = 0;  // the client area's half sizes
+    int32_t halfHeight = 0;
 };
 
 TEST_F(SceneMotion, DefaultsTurnAboutZOneDegreeAFrameAndKeepTheTilt) {
-    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+    Scene scene(Settings, halfWidth, halfHeight);
     EXPECT_EQ(scene.angleX(), 134.0f);
     for (int frame = 1; frame <= 725; ++frame) {
         scene.Update();
@@ -39,7 +40,7 @@ TEST_F(SceneMotion, LimitedTurnRisesFallsThenKeepsFallingFrom361) {
     Settings.xoff = 0;
     Settings.xrot = 90;
     Settings.xrots = 10;
-    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+    Scene scene(Settings, halfWidth, halfHeight);
     std::vector<float> seen;
     for (int frame = 0; frame < 1900; ++frame) {
         scene.Update();
@@ -63,7 +64,7 @@ TEST_F(SceneMotion, EndlessTurnWrapsAt360) {
     Settings.zoff = 0;
     Settings.zrot = 360;
     Settings.zrots = 20;
-    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+    Scene scene(Settings, halfWidth, halfHeight);
     for (int i = 0; i < 358; ++i) scene.Update();
     EXPECT_EQ(scene.angleZ(), 358.0f);
     scene.Update();
@@ -80,7 +81,7 @@ TEST_F(SceneMotion, YWrapsToZeroWhereXAndZWrapToMinusOne) {
     Settings.xoff = Settings.yoff = Settings.zoff = 0;
     Settings.xrot = Settings.yrot = Settings.zrot = 360;
     Settings.xrots = Settings.yrots = Settings.zrots = 20;
-    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+    Scene scene(Settings, halfWidth, halfHeight);
     for (int i = 0; i < 361; ++i) scene.Update();
     EXPECT_EQ(scene.angleX(), 0.0f);
     EXPECT_EQ(scene.angleY(), 1.0f);
@@ -90,7 +91,7 @@ TEST_F(SceneMotion, YWrapsToZeroWhereXAndZWrapToMinusOne) {
 TEST_F(SceneMotion, StartsNearTheCentreAndBouncesInsideItsRectangle) {
     for (int seed = 1; seed <= 20; ++seed) {
         std::srand(seed);
-        Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+        Scene scene(Settings, halfWidth, halfHeight);
         EXPECT_LE(std::fabs(scene.positionX()), 512 / 3);
         EXPECT_LE(std::fabs(scene.positionY()), 384 / 3);
         const float speed = std::fabs(scene.velocity[0]);
@@ -116,15 +117,15 @@ TEST_F(SceneMotion, TheModelStaysInViewOnEveryScreen) {
     for (ScreenSize size : {ScreenSize{1024, 768}, {800, 600}, {1920, 1080}, {3840, 2160}, {3840, 1080},
                             {768, 1024}, {1280, 1024}, {320, 240}}) {
         SCOPED_TRACE(testing::Message() << size.width << "x" << size.height);
-        SaverState.halfWidth = size.width / 2;
-        SaverState.halfHeight = size.height / 2;
+        halfWidth = size.width / 2;
+        halfHeight = size.height / 2;
         // A hundredth of a unit for the rounding of another way of computing it.
         const float visibleX = visibleHalfHeight * size.width / size.height + 0.01f;
         const float visibleY = visibleHalfHeight + 0.01f;
         for (unsigned seed = 1; seed <= 20; ++seed) {
             std::srand(seed);
             Settings.vel = 100;  // fast, so the bounces are reached within the run
-            Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+            Scene scene(Settings, halfWidth, halfHeight);
             for (int frame = 0; frame <= 1000; ++frame) {
                 ASSERT_LE(std::fabs(scene.positionX()), visibleX) << "seed " << seed << " frame " << frame;
                 ASSERT_LE(std::fabs(scene.positionY()), visibleY) << "seed " << seed << " frame " << frame;
@@ -143,7 +144,7 @@ TEST_F(SceneMotion, WhereTheRectangleFitsTheLensTheMotionIsUnchanged) {
         float px = flipX ? -static_cast<float>(x0) : static_cast<float>(x0);
         float py = flipY ? -static_cast<float>(y0) : static_cast<float>(y0);
         std::srand(seed);
-        Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+        Scene scene(Settings, halfWidth, halfHeight);
         float vx = scene.velocity[0], vy = scene.velocity[1];
         for (int frame = 0; frame < 1000; ++frame) {
             ASSERT_EQ(scene.positionX(), px) << "seed " << seed << " frame " << frame;
@@ -159,7 +160,7 @@ TEST_F(SceneMotion, WhereTheRectangleFitsTheLensTheMotionIsUnchanged) {
 
 TEST_F(SceneMotion, NoSpeedNoDrift) {
     Settings.vel = 0;
-    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+    Scene scene(Settings, halfWidth, halfHeight);
     const float x = scene.positionX(), y = scene.positionY();
     for (int frame = 0; frame < 500; ++frame) scene.Update();
     EXPECT_EQ(scene.positionX(), x);
@@ -168,10 +169,10 @@ TEST_F(SceneMotion, NoSpeedNoDrift) {
 
 TEST_F(SceneMotion, SmallPreviewTremblesInPlace) {
     // 152 pixels: the bounce limits are -2 and +2, so the drift flips every frame.
-    SaverState.halfWidth = 76;
-    SaverState.halfHeight = 76;
+    halfWidth = 76;
+    halfHeight = 76;
     Settings.vel = 100;
-    Scene scene(Settings, SaverState.halfWidth, SaverState.halfHeight);
+    Scene scene(Settings, halfWidth, halfHeight);
     const float x = scene.positionX(), y = scene.positionY();
     const float vx = scene.velocity[0];
     for (int frame = 1; frame <= 100; ++frame) {

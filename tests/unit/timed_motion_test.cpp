@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/frame.h"
-#include "app/saver_state.h"
+#include "app/saver_window_state.h"
 #include "app/scene.h"
 #include "app/settings.h"
 #include "app/timed_motion.h"
@@ -132,17 +132,15 @@ TEST(TimedMotion, TheTrailStartsAtTheStartPlaceUnturned) {
     SetDefaults();
     Settings.blur = 1;
     std::srand(7);
-    Scene scene(Settings, kHalfWidth, kHalfHeight);
-    const float startX = scene.positionX();
-    SaverState.scene = &scene;
-    StartSceneMotion(scene);
+    SaverWindowState state;
+    state.scene.reset(new Scene(Settings, kHalfWidth, kHalfHeight));
+    const float startX = state.scene->positionX();
+    StartSceneMotion(state);
     for (int i = 1; i < kTrailPoses; ++i) {
-        const ScenePose pose = SaverState.motion->trailPose(i);
+        const ScenePose pose = state.motion->trailPose(i);
         EXPECT_EQ(pose.x, startX);
         EXPECT_EQ(pose.ax + pose.ay + pose.az + pose.z, 0.0f);
     }
-    StopSceneMotion();
-    SaverState.scene = nullptr;
 }
 
 TEST(TimedMotion, AnglesAreInterpolatedTheShortWayAcrossAWrap) {

@@ -628,6 +628,17 @@ std::wstring WideText(int id) {
     return text;
 }
 
+// A step played again, tick after tick, until `ready` holds (for at most a minute).
+std::function<void()> Until(std::function<bool()> ready) {
+    return [ready, ticks = 0]() mutable {
+        if (!ready() && ++ticks < 4000) --Script->next;
+    };
+}
+// The model row's summary once reading the file has ended.
+std::function<void()> UntilSummaryRead() {
+    return Until([] { return WideText(164) != L"Reading..."; });
+}
+
 // The stored model file, or "(none)" when there is no such value.
 std::wstring StoredModelFile() {
     HKEY key;
@@ -672,6 +683,7 @@ TEST_F(ConfigureDialog, TheModelRowShowsTheStoredFileAndOkOrCancelDecide) {
     Start({});
     // Built-in, then Cancel: nothing is stored.
     RunDialog({
+        UntilSummaryRead(),
         [] {
             EXPECT_EQ(WideText(161), L"H\u00fctte \u043c\u043e\u0434\u0435\u043b\u044c.Ms3D");
             EXPECT_EQ(WideText(164), L"2 triangles, 0 textures");
@@ -717,6 +729,7 @@ TEST_F(ConfigureDialog, BrowseChoosesAFileThroughTheOpenDialog) {
             PostMessageW(open, WM_COMMAND, IDOK, 0);
         },
         [] {},
+        UntilSummaryRead(),
         [] {
             EXPECT_EQ(WideText(161), L"H\u00fctte \u043c\u043e\u0434\u0435\u043b\u044c.Ms3D");
             EXPECT_EQ(WideText(164), L"2 triangles, 0 textures");
@@ -725,5 +738,67 @@ TEST_F(ConfigureDialog, BrowseChoosesAFileThroughTheOpenDialog) {
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(StoredModelFile(), model);
+    _wremove(model.c_str());
+}
+
+// A flat grid of 2 x cells x cells triangles as an OBJ file in TEMP; its path.
+std::wstring WriteGridModel(int cells) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + L"velmora grid.obj";
+    FILE* file = _wfopen(path.c_str(), L"w");
+    EXPECT_NE(file, nullptr);
+    if (!file) return path;
+    for (int y = 0; y <= cells; ++y)
+        for (int x = 0; x <= cells; ++x) fprintf(file, "v %d %d 0\n", x, y);
+    const int row = cells + 1;
+    for (int y = 0; y < cells; ++y)
+        for (int x = 0; x < cells; ++x) {
+            const int a = y * row + x + 1;
+            fprintf(file, "f %d %d %d\nf %d %d %d\n", a, a + 1, a + row + 1, a, a + row + 1, a + row);
+        }
+    fclose(file);
+    return path;
+}
+
+// A large file is read while the dialog goes on answering; a summary read for a file
+// no longer chosen never shows.
+TEST_F(ConfigureDialog, TheDialogAnswersWhileALargeModelIsReadAndShowsOnlyTheChosenFile) {
+    const std::wstring model = WriteGridModel(600);
+    StoreModelFile(model);
+    Start({});
+    static int ticksWhileReading;
+    static DWORD opened, readMs;
+    ticksWhileReading = 0;
+    RunDialog({
+        [] {
+            opened = GetTickCount();
+            EXPECT_EQ(WideText(164), L"Reading...");
+        },
+        Until([] {
+            if (WideText(164) != L"Reading...") return true;
+            ++ticksWhileReading;
+            return false;
+        }),
+        [] {
+            readMs = GetTickCount() - opened;
+            EXPECT_EQ(WideText(164), L"720,000 triangles, 0 textures");
+        },
+        [] { Click(IDCANCEL); },
+    });
+    EXPECT_GT(ticksWhileReading, 3) << "the dialog's own loop ran while the file was read (" << readMs << " ms)";
+
+    Start({});
+    RunDialog({
+        [] {
+            opened = GetTickCount();
+            EXPECT_EQ(WideText(164), L"Reading...");
+            Click(163);  // Built-in, while the file is read
+            EXPECT_EQ(WideText(161), L"Built-in lodge");
+        },
+        Until([] { return GetTickCount() - opened > 2 * readMs + 1000; }),  // the reading has ended
+        [] { EXPECT_EQ(WideText(164), L"") << "the file's summary came after Built-in: it is not shown"; },
+        [] { Click(IDCANCEL); },
+    });
     _wremove(model.c_str());
 }

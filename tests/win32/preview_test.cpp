@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/saver_state.h"
+#include "app/saver_window_state.h"
+#include "app/win32_saver_app.h"
 #include "app/settings.h"
 #include "host/host_state.h"
 #include "host/win32_host.h"
@@ -22,7 +23,7 @@ constexpr int kFramesBeforeCapture = 30;
 
 struct Capture {
     HWND parent = nullptr;
-    void (*windowSwap)() = nullptr;  // the saver's own swap, called after each read-back
+    HWND saver = nullptr;  // the saver's window inside the parent, once made
     int frames = 0;
     GLint viewport[4] = {};
     std::vector<uint8_t> pixels;  // RGB rows of the child's back buffer, bottom row first
@@ -31,8 +32,10 @@ Capture capture;
 
 // Stands in for the saver's swap: reads the finished frame before it is shown, then
 // asks the parent to close, as the Screen Saver Settings do when they go away.
-void ReadBackThenSwap() {
-    if (++capture.frames == kFramesBeforeCapture) {
+void ReadBackThenSwap(void*) {
+    // Frames count from the first one with the model: black ones come before.
+    const SaverWindowState* state = SaverWindowStateOf(capture.saver);
+    if (state && state->modelReady && ++capture.frames == kFramesBeforeCapture) {
         glGetIntegerv(GL_VIEWPORT, capture.viewport);
         capture.pixels.assign(static_cast<size_t>(kWidth) * kHeight * 3, 0);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -40,16 +43,16 @@ void ReadBackThenSwap() {
         glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, capture.pixels.data());
         PostMessageA(capture.parent, WM_CLOSE, 0, 0);
     }
-    capture.windowSwap();
+    SwapSaverWindowBuffers(capture.saver);
 }
 
 // Runs inside the saver's loop: once the scene exists, routes its swaps through the
 // read-back; a run that never draws is ended after a while all the same.
 void CALLBACK WatchPreview(HWND, UINT, UINT_PTR, DWORD) {
     static DWORD started = GetTickCount();
-    if (SaverState.swapBuffers && SaverState.swapBuffers != ReadBackThenSwap) {
-        capture.windowSwap = SaverState.swapBuffers;
-        SaverState.swapBuffers = ReadBackThenSwap;
+    if (!capture.saver && HostState.saverWindow) {
+        capture.saver = static_cast<HWND>(HostState.saverWindow);
+        SetSaverSwap(capture.saver, ReadBackThenSwap, nullptr);
     }
     if (GetTickCount() - started > 20000 && IsWindow(capture.parent)) PostMessageA(capture.parent, WM_CLOSE, 0, 0);
 }

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/saver_state.h"
+#include "app/saver_window_state.h"
 #include "app/settings.h"
 #include "host/host_state.h"
 #include "app/win32_saver_app.h"
@@ -41,38 +41,51 @@ protected:
         }
         UnregisterClassA(kSaverClassName, GetModuleHandleA(nullptr));
     }
+    // Idle calls until the model read at creation is ready and drawn.
+    const SaverWindowState& ReadyState() {
+        const SaverWindowState* state = SaverWindowStateOf(window);
+        EXPECT_NE(state, nullptr);
+        const DWORD start = GetTickCount();
+        while (state && !state->modelReady && GetTickCount() - start < 20000) {
+            LodgeSaverCallbacks().idle(window);
+            Sleep(1);
+        }
+        EXPECT_TRUE(state && state->modelReady) << "the model was not ready within 20 s";
+        return *state;
+    }
     HWND window = nullptr;
 };
 
 TEST_F(SaverApplication, CreationBuildsTheSceneAndDestructionReleasesIt) {
-    EXPECT_EQ(SaverState.sceneRunning, 1);
-    ASSERT_NE(SaverState.scene, nullptr);
-    EXPECT_NE(SaverState.font, nullptr);
-    EXPECT_EQ(SaverState.halfWidth, 160);
-    EXPECT_EQ(SaverState.halfHeight, 100);
-    EXPECT_FLOAT_EQ(SaverState.aspectRatio, 1.6f);
+    const SaverWindowState* state = SaverWindowStateOf(window);
+    ASSERT_NE(state, nullptr);
+    EXPECT_TRUE(state->sceneRunning);
+    ASSERT_NE(state->scene, nullptr);
+    EXPECT_NE(state->font, nullptr);
+    EXPECT_EQ(state->halfWidth, 160);
+    EXPECT_EQ(state->halfHeight, 100);
+    EXPECT_FLOAT_EQ(state->aspectRatio, 1.6f);
     // The settings were read again and the model path rebuilt.
     EXPECT_NE(std::string(Settings.modelPath), "none");
+    EXPECT_TRUE(ReadyState().scene->modelLoaded) << "the lodge, read on its own thread";
     DestroyWindow(window);
-    EXPECT_EQ(SaverState.sceneRunning, 0);
-    EXPECT_EQ(SaverState.scene, nullptr);
+    EXPECT_EQ(SaverWindowStateOf(window), nullptr);
 }
 
 TEST_F(SaverApplication, IdleMeasuresTimeButDrawsNothingWhileBlocked) {
-    ASSERT_NE(SaverState.scene, nullptr);
-    LodgeSaverCallbacks().idle();  // the first call starts the idle timer
+    const SaverWindowState& state = ReadyState();
     bool* flags[] = {&HostState.passwordDialogOpen, &HostState.monitorPoweredDown};
     for (bool* flag : flags) {
-        const float angle = SaverState.scene->angleZ();
+        const float angle = state.scene->angleZ();
         *flag = true;
         Sleep(30);
-        LodgeSaverCallbacks().idle();
-        EXPECT_GT(SaverState.frameSeconds, 0.02f) << "time is measured on every idle call";
-        EXPECT_EQ(SaverState.scene->angleZ(), angle) << "no frame was drawn";
+        LodgeSaverCallbacks().idle(window);
+        EXPECT_GT(state.frameSeconds, 0.02f) << "time is measured on every idle call";
+        EXPECT_EQ(state.scene->angleZ(), angle) << "no frame was drawn";
         *flag = false;
         Sleep(30);  // the model moves by the time since the last idle call: a step and more
-        LodgeSaverCallbacks().idle();
-        EXPECT_NE(SaverState.scene->angleZ(), angle) << "a frame was drawn";
+        LodgeSaverCallbacks().idle(window);
+        EXPECT_NE(state.scene->angleZ(), angle) << "a frame was drawn";
     }
 }
 
@@ -93,11 +106,11 @@ TEST_F(SaverApplication, StoredValuesAtTheEndsOfTheirTypeRunThreeHundredFrames) 
         window = CreateWindowExA(0, kSaverClassName, "app test", WS_POPUP | WS_VISIBLE, 0, 0, 160, 100, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
-        ASSERT_NE(SaverState.scene, nullptr);
-        ASSERT_NE(SaverState.font, nullptr) << "no rendering context: nothing would be drawn";
+        const SaverWindowState& state = ReadyState();
+        ASSERT_NE(state.font, nullptr) << "no rendering context: nothing would be drawn";
         EXPECT_EQ(Settings.scale, value);
-        for (int frame = 0; frame < 300; ++frame) LodgeSaverCallbacks().idle();
-        const Scene& scene = *SaverState.scene;
+        for (int frame = 0; frame < 300; ++frame) LodgeSaverCallbacks().idle(window);
+        const Scene& scene = *state.scene;
         for (float coordinate : {scene.position.x, scene.position.y, scene.angle.x, scene.angle.y, scene.angle.z})
             EXPECT_TRUE(std::isfinite(coordinate)) << coordinate;
         RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);

@@ -18,7 +18,7 @@ LRESULT CALLBACK StubWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefaultSaverProc(window, message, wParam, lParam);
 }
 
-void StubIdle() {
+void StubIdle(HWND) {
     ++Stub.idleCalls;
     if (Stub.onIdle) Stub.onIdle();
 }

@@ -1,0 +1,96 @@
+#include "app/scene_model_read.h"
+
+#include <utility>
+
+#include "formats/triangle_model_gl.h"
+#include "platform/trace.h"
+
+namespace {
+
+// Reads the model with its pictures decoded; a failure is the reader's.
+ReadResult ReadWithPictures(const std::string& path, TriangleModel* model) {
+    ReadResult result = ReadModel(path, model);
+    if (result) DecodeModelTextures(*model, &result);
+    return result;
+}
+
+bool ReadChosenModel(const std::string& path, SceneModelRead& read) {
+    TraceF("Attempting to load the chosen model %s", path.c_str());
+    TriangleModel chosen;
+    ReadResult result = ReadWithPictures(path, &chosen);
+    ModelBounds bounds = {};
+    const bool bounded = BoundsOf(chosen, &bounds);
+    const int64_t triangles = chosen.TriangleCount();
+    const ReadFailure failure = result.failure;
+    const std::string detail = result.detail;
+    read.notices.adopt(std::move(result));
+    if (failure != ReadFailure::None || triangles == 0 || !bounded) {
+        TraceF("The chosen model cannot be used (%s%s%s): the built-in lodge is drawn",
+               failure != ReadFailure::None ? ReadFailureText(failure) : "no triangles", detail.empty() ? "" : ": ",
+               detail.c_str());
+        return false;
+    }
+    read.model = std::move(chosen);
+    read.kind = ModelKindOfFile(path);
+    read.fit = FitToLodge(bounds);
+    read.chosen = true;
+    read.loaded = true;
+    Trace("Loaded the chosen model");
+    return true;
+}
+
+}  // namespace
+
+SceneModelRead ReadSceneModel(const SceneModelChoice& choice) {
+    SceneModelRead read;
+    if (!choice.chosenFile.empty() && ReadChosenModel(choice.chosenFile, read)) return read;
+    if (!choice.builtInReady) return read;
+    TraceF("Attempting to load %s", choice.builtInPath.c_str());
+    const ModelKind kind = ModelKindOfName(choice.builtInPath.c_str(), choice.builtInPath.size(), nullptr);
+    if (kind == ModelKind::None) {
+        Trace("Unrecognized model type.");
+        return read;
+    }
+    read.kind = kind;
+    ReadResult result = ReadWithPictures(choice.builtInPath, &read.model);
+    if (result) {
+        Trace("Loaded the model");
+        read.loaded = true;
+    } else {
+        read.model = TriangleModel();
+        if (kind == ModelKind::MS3D) Trace("Failed to load the model!");
+    }
+    read.notices.adopt(std::move(result));
+    return read;
+}
+
+SceneModelReadJob::SceneModelReadJob(SceneModelChoice choice) : shared(std::make_shared<Shared>()) {
+    // The thread holds the shared part itself: it outlives a job dropped early.
+    thread = std::thread([state = shared, choice = std::move(choice)] {
+        SceneModelRead result = ReadSceneModel(choice);
+        std::lock_guard<std::mutex> hold(state->lock);
+        state->result = std::move(result);
+        state->finished = true;
+        state->done.notify_all();
+    });
+}
+
+SceneModelReadJob::~SceneModelReadJob() {
+    if (finished()) thread.join();
+    else thread.detach();
+}
+
+bool SceneModelReadJob::finished() const {
+    std::lock_guard<std::mutex> hold(shared->lock);
+    return shared->finished;
+}
+
+void SceneModelReadJob::wait() const {
+    std::unique_lock<std::mutex> hold(shared->lock);
+    shared->done.wait(hold, [this] { return shared->finished; });
+}
+
+SceneModelRead SceneModelReadJob::take() {
+    std::lock_guard<std::mutex> hold(shared->lock);
+    return std::move(shared->result);
+}
