@@ -1,6 +1,7 @@
 // Loading the default model with its texture, and drawing it once into a
 // 1024 x 768 headless GL context as the saver does, from its recorded display list
-// (the draw timed up to glFinish).
+// (the draw timed up to glFinish); and recording one display list of 100,000 triangles,
+// the longest piece of GL work a frame does while a large model is made ready.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -92,6 +93,38 @@ void BM_DrawOnce(benchmark::State& state) {
 
 BENCHMARK(BM_LoadWithTexture)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawOnce)->Unit(benchmark::kMillisecond);
+
+// 100,000 triangles of a flat grid in one batch, as a reader leaves them.
+TriangleModel GridModel() {
+    TriangleModel model;
+    model.batches.emplace_back();
+    TriangleBatch& batch = model.batches.back();
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 250; ++x) {
+            const float corners[6][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 0}, {1, 1}, {0, 1}};
+            for (const auto& c : corners) {
+                TriangleCorner corner = {{x + c[0], y + c[1], 0}, {0, 0, 1}, {c[0], c[1]}, {1, 1, 1, 1}};
+                batch.corners.push_back(corner);
+            }
+        }
+    return model;
+}
+
+void BM_RecordOneListPart(benchmark::State& state) {
+    if (!Context().ok()) {
+        state.SkipWithError("no OpenGL context");
+        return;
+    }
+    const TriangleModel model = GridModel();
+    for (auto _ : state) {
+        const uint32_t list = CompileTriangleModel(model, 0, 100000);
+        glFinish();
+        state.PauseTiming();
+        glDeleteLists(list, 1);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_RecordOneListPart)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
