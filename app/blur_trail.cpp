@@ -23,7 +23,10 @@ float TrailWeight(int i) {
     return 0.2f * static_cast<float>(kTrailPoses - i);
 }
 
-void DrawBlurTrail(Scene& scene, const ScenePose (&poses)[kTrailPoses], const ScenePose& current) {
+namespace {
+
+// The poses of the trail, newest first, each where no newer pose lies.
+void DrawTrailPoses(Scene& scene, const ScenePose (&poses)[kTrailPoses]) {
     const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     glEnable(GL_FOG);
     glFogi(GL_FOG_MODE, GL_LINEAR);
@@ -55,5 +58,93 @@ void DrawBlurTrail(Scene& scene, const ScenePose (&poses)[kTrailPoses], const Sc
     }
     glDisable(GL_STENCIL_TEST);
     glDisable(GL_FOG);
+}
+
+// Draws the trail into the lower-left 1/divisor of the viewport, copies it into the
+// trail texture and clears the buffers again; true when the texture holds it.
+bool DrawTrailIntoTexture(Scene& scene, const ScenePose (&poses)[kTrailPoses], const GLint (&view)[4], int divisor,
+                          uint32_t* texture) {
+    if (*texture == 0) {
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, kTrailTextureSide, kTrailTextureSide, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+        if (glGetError() != GL_NO_ERROR) {
+            glDeleteTextures(1, &name);
+            return false;
+        }
+        *texture = name;
+    }
+    const GLsizei width = view[2] / divisor, height = view[3] / divisor;
+    glViewport(view[0], view[1], width, height);
+    DrawTrailPoses(scene, poses);
+    glViewport(view[0], view[1], view[2], view[3]);
+    glPushAttrib(GL_TEXTURE_BIT);
+    glBindTexture(GL_TEXTURE_2D, *texture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, view[0], view[1], width, height);
+    glPopAttrib();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    return true;
+}
+
+// The trail texture's picture stretched over the whole viewport, behind everything.
+void DrawTrailTexture(uint32_t texture, float right, float top) {
+    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDepthMask(GL_FALSE);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(right, 0.0f);
+    glVertex2f(1.0f, 0.0f);
+    glTexCoord2f(right, top);
+    glVertex2f(1.0f, 1.0f);
+    glTexCoord2f(0.0f, top);
+    glVertex2f(0.0f, 1.0f);
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+}
+
+}  // namespace
+
+int TrailDivisor(int width, int height) {
+    int divisor = 1;
+    while (width / divisor > kTrailTextureSide || height / divisor > kTrailTextureSide) ++divisor;
+    return divisor;
+}
+
+void DrawBlurTrail(Scene& scene, const ScenePose (&poses)[kTrailPoses], const ScenePose& current,
+                   uint32_t* trailTexture) {
+    GLint view[4] = {};
+    glGetIntegerv(GL_VIEWPORT, view);
+    const int divisor = TrailDivisor(view[2], view[3]);
+    if (trailTexture && divisor > 1 && DrawTrailIntoTexture(scene, poses, view, divisor, trailTexture)) {
+        DrawTrailTexture(*trailTexture, static_cast<float>(view[2] / divisor) / kTrailTextureSide,
+                         static_cast<float>(view[3] / divisor) / kTrailTextureSide);
+    } else {
+        DrawTrailPoses(scene, poses);
+    }
     DrawPose(scene, {current.x, current.y, current.z + 1.0f, current.ax, current.ay, current.az});
 }

@@ -56,7 +56,7 @@ void DrawFrame(SaverWindowState& state) {
         if (Settings.blur) {
             ScenePose trail[kTrailPoses];
             for (int i = 0; i < kTrailPoses; ++i) trail[i] = motion.trailPose(i);
-            DrawBlurTrail(*state.scene, trail, now);
+            DrawBlurTrail(*state.scene, trail, now, &state.trailTexture);
         } else {
             state.scene->RenderAtPose(now.x, now.y, now.z, now.ax, now.ay, now.az);
         }

@@ -17,6 +17,7 @@ struct SaverWindowState {
     std::unique_ptr<TextureFont> font;
     std::unique_ptr<TimedMotion> motion;     // from the first frame the model is ready
     std::unique_ptr<SceneModelReadJob> reading;  // the model being read; null once taken
+    uint32_t trailTexture = 0;      // a large view's blur trail is drawn into it; 0 until then
     bool modelReady = false;        // the scene's model is ready to draw (black until then)
     bool noticesAsBoxes = false;    // the readers' notices go to boxes, not the trace
     int32_t halfWidth = 0;          // half the client area, in pixels (integer halves)

@@ -308,3 +308,45 @@ TEST_F(SceneDrawing, AModelReadElsewhereShowsOnlyOnceItIsWholeAndComesInShortSte
     Settings.modelFile.clear();
     std::remove(path.c_str());
 }
+
+TEST(BlurTrailOfALargeView, IsDrawnAtAFractionOfTheViewAndStretchedWithTheSameWeights) {
+    EXPECT_EQ(TrailDivisor(1024, 768), 1);
+    EXPECT_EQ(TrailDivisor(1025, 768), 2);
+    EXPECT_EQ(TrailDivisor(3840, 2160), 4);
+    // Three times the texture's side across: the trail is drawn at a third and stretched.
+    GlTestContext gl(3000, 600);
+    if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
+    SetDefaults();
+    Settings.xoff = Settings.yoff = Settings.zoff = 0;
+    Settings.scale = 60;  // half edge 36 units: a cube 90 pixels wide here
+    SaverWindowState state;
+    SetUpSceneView(state, 0, 0, gl.width, gl.height);
+    Scene scene(Settings, state.halfWidth, state.halfHeight);
+    ScenePose trail[kTrailPoses];
+    const auto x = [](int i) { return 720.0f - 160.0f * static_cast<float>(i); };
+    for (int i = 0; i < kTrailPoses; ++i) trail[i] = {x(i), 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    const ScenePose current = {x(0), 100.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glLoadIdentity();
+    DrawBlurTrail(scene, trail, current, &state.trailTexture);
+    EXPECT_NE(state.trailTexture, 0u);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    GLint view[4] = {};
+    glGetIntegerv(GL_VIEWPORT, view);
+    EXPECT_EQ(view[2], 3000) << "the view is put back";
+    const auto centre = [&](float px, float py) {
+        GLdouble model[16], projection[16], wx, wy, wz;
+        glGetDoublev(GL_MODELVIEW_MATRIX, model);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        gluProject(px, py, 36.0, model, projection, view, &wx, &wy, &wz);
+        return gl.Pixel(static_cast<int>(wx), static_cast<int>(wy));
+    };
+    for (int i = 0; i < kTrailPoses; ++i) {
+        const int red = std::min(255, static_cast<int>(std::lround(255.0f * TrailWeight(i))));
+        const Rgb seen = centre(x(i), 0.0f);
+        EXPECT_NEAR(seen.r, red, 3) << "pose " << i;
+        EXPECT_LE(seen.g + seen.b, 6) << "pose " << i;
+    }
+    const Rgb top = centre(current.x, current.y);
+    EXPECT_EQ(top.r, 255) << "the current pose, drawn at the view's own size";
+}
