@@ -199,6 +199,7 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // Input that ends a full-screen run: arm the close and ask for it. Windowed runs
 // end only through their close box.
 static LRESULT EndRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    TraceF("Saver window: message 0x%04x asks to end", message);
     if (!HostState.windowedMode) {
         HostState.closeArmed = 1;
         PostMessageA(window, WM_CLOSE, 0, 0);

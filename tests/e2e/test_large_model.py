@@ -45,7 +45,7 @@ def test_a_key_half_a_second_after_the_start_ends_the_run_at_once(saver, grid_mo
     assert not job.traced("Loaded the chosen model"), "the model is still being read when the key comes"
     saver.focus(job.window)
     sent = time.monotonic()
-    saver.xdotool("key", "--window", job.window, "q")
+    saver.xdotool("key", "q")
     job.process.wait(timeout=60)
     took = time.monotonic() - sent
     assert job.result().get("exit_hex") == "0x00000000"
