@@ -51,8 +51,13 @@ void Start(int width, int height, bool windowed) {
     if (!unpacked) Trace("the default model was not unpacked");
     ReadResult notices;
     SaverState.scene->LoadModel(&notices, unpacked);
-    // Lines on standard error in the program's own window; trace lines under the daemon.
+    // The readers' notices as lines on standard error in the program's own window,
+    // as trace lines under the daemon.
     ReportReaderNotices(notices, windowed);
+    // A chosen model that is not drawn is always said: the command line named it.
+    if (!Settings.modelFile.empty() && !SaverState.scene->fitted)
+        std::fprintf(stderr, "velmora: -model: \"%s\" cannot be used; the %s is drawn instead\n",
+                     Settings.modelFile.c_str(), unpacked ? "built-in lodge" : "cube");
     frameTimer = new FrameTimer();
     SaverState.sceneRunning = true;
 }
