@@ -1,6 +1,5 @@
 #include "app/settings_options.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -177,7 +176,9 @@ std::string SaverOptionsHelp() {
         std::string line;
         if (setting.control == SettingControl::CheckBox) {
             line = std::string("  -") + setting.name + ", -no-" + setting.name;
-            line.resize(std::max<size_t>(line.size() + 1, 21), ' ');
+            // A long pair of switches puts its description on the next line.
+            if (line.size() > 19) line += "\n";
+            line.resize(line.size() > 20 ? line.size() + 21 : 21, ' ');
             line += std::string(setting.label) + ", default " + (setting.defaultValue ? "on" : "off");
         } else {
             line = std::string("  -") + setting.name + " N";

@@ -78,15 +78,19 @@ def test_root_and_own_window_show_the_lodge(run, where):
     assert run.private_folders() == []
 
 
-def test_sigint_ends_it_too_and_xdg_runtime_dir_holds_the_lodge(run, tmp_path):
+@pytest.mark.parametrize("mode,used", [(0o700, True), (0o777, False)])
+def test_sigint_ends_it_too_and_xdg_runtime_dir_holds_the_lodge(run, tmp_path, mode, used):
+    # The runtime folder is used only when no other user can write in it (where one
+    # could swap the private folder for a link); then the temporary folder is.
     runtime = tmp_path / "runtime"
-    runtime.mkdir(mode=0o700)
+    runtime.mkdir()
+    os.chmod(runtime, mode)
     velmora = run.velmora("-window", XDG_RUNTIME_DIR=str(runtime))
     run.wait_for_lodge("runtime-dir")
-    assert len(list(runtime.iterdir())) == 1 and run.private_folders() == []
+    assert (len(list(runtime.iterdir())), len(run.private_folders())) == ((1, 0) if used else (0, 1))
     velmora.send_signal(signal.SIGINT)
     assert ended_cleanly(velmora)
-    assert list(runtime.iterdir()) == []
+    assert list(runtime.iterdir()) == [] and run.private_folders() == []
 
 
 def test_it_ends_when_its_window_goes_away(run):
@@ -163,7 +167,7 @@ def help_settings():
     found = {}
     for line in settings.splitlines():
         number = re.match(r"\s+(-[a-z]+) N\s.*?(\d+) to (\d+), default (\d+)$", line)
-        switch = re.match(r"\s+(-[a-z]+), (-no-[a-z]+)\s", line)
+        switch = re.match(r"\s+(-[a-z]+), (-no-[a-z]+)(\s|$)", line)
         other = re.match(r"\s+(-[a-z-]+)\b", line)
         if number:
             found[number.group(1)] = tuple(int(number.group(k)) for k in (2, 3, 4))
