@@ -9,7 +9,7 @@ import xml.etree.ElementTree as ElementTree
 
 import pytest
 
-from conftest import VELMORA, OtherClientsWindow, VELMORA_XML, environment_of, is_wood, shows_lodge, wait_until
+from conftest import ROOT, VELMORA, OtherClientsWindow, VELMORA_XML, environment_of, is_wood, shows_lodge, wait_until
 
 XSCREENSAVER_SETTINGS = """\
 mode:\t\tone
@@ -207,3 +207,21 @@ def test_the_xml_names_every_setting_option_help_lists_with_its_range():
                               capture_output=True).returncode == 0, option
         for outside in (low - 1, high + 1):
             assert subprocess.run([str(VELMORA), option, str(outside)], capture_output=True).returncode == 2
+
+
+def test_the_xml_labels_are_the_configuration_dialogs():
+    """Each slider is captioned as the Windows dialog captions its trackbar (the
+    caption line before its value label there), each check box as the dialog's."""
+    script = (ROOT / "resources" / "velmora.rc").read_text(errors="replace")
+    dialog = {}
+    caption = None
+    for text, control in re.findall(r'CONTROL\s+"([^"]*)",\s*(\w+(?:\s*-\s*1)?)', script):
+        if control == "IDC_CAPTION":
+            caption = text
+        elif control.endswith("- 1"):
+            dialog[control.split()[0][len("IDC_"):].lower()] = caption
+        elif control in ("IDC_BLUR", "IDC_LIGHTING"):
+            dialog[control[len("IDC_"):].lower()] = text
+    root = ElementTree.parse(VELMORA_XML).getroot()
+    in_xml = {e.get("id"): e.get("_label") for e in root if e.tag in ("number", "boolean") and e.get("id") in dialog}
+    assert len(dialog) == 13 and in_xml == dialog
