@@ -18,24 +18,23 @@ constexpr SettingControl kCheckBox = SettingControl::CheckBox;
 }  // namespace
 
 const SettingDescription kSettingDescriptions[kSettingCount] = {
-    {"xoff", &SaverSettings::xoff, 134, 0, 359, kTrackbar, IDC_XOFF},
-    {"yoff", &SaverSettings::yoff, 0, 0, 359, kTrackbar, IDC_YOFF},
-    {"zoff", &SaverSettings::zoff, 0, 0, 359, kTrackbar, IDC_ZOFF},
-    {"vel", &SaverSettings::vel, 20, 0, 100, kTrackbar, IDC_VEL},
-    {"xrot", &SaverSettings::xrot, 0, 0, 360, kTrackbar, IDC_XROT},
-    {"xrots", &SaverSettings::xrots, 1, 1, 300, kTrackbar, IDC_XROTS},
-    {"yrot", &SaverSettings::yrot, 0, 0, 360, kTrackbar, IDC_YROT},
-    {"yrots", &SaverSettings::yrots, 1, 1, 300, kTrackbar, IDC_YROTS},
-    {"zrot", &SaverSettings::zrot, 360, 0, 360, kTrackbar, IDC_ZROT},
-    {"zrots", &SaverSettings::zrots, 20, 1, 300, kTrackbar, IDC_ZROTS},
-    {"scale", &SaverSettings::scale, 100, 1, 1000, kTrackbar, IDC_SCALE},
-    {"blur", &SaverSettings::blur, 0, 0, 1, kCheckBox, IDC_BLUR},
-    {"lighting", &SaverSettings::lighting, 0, 0, 1, kCheckBox, IDC_LIGHTING},
+    {"xoff", &SaverSettings::xoff, 134, 0, 359, kTrackbar, IDC_XOFF, "Offset X Axis (degrees)"},
+    {"yoff", &SaverSettings::yoff, 0, 0, 359, kTrackbar, IDC_YOFF, "Offset Y Axis (degrees)"},
+    {"zoff", &SaverSettings::zoff, 0, 0, 359, kTrackbar, IDC_ZOFF, "Offset Z Axis (degrees)"},
+    {"vel", &SaverSettings::vel, 20, 0, 100, kTrackbar, IDC_VEL, "Movement Speed"},
+    {"xrot", &SaverSettings::xrot, 0, 0, 360, kTrackbar, IDC_XROT, "Rotate X Axis (degrees)"},
+    {"xrots", &SaverSettings::xrots, 1, 1, 300, kTrackbar, IDC_XROTS, "Rotate X Axis (speed)"},
+    {"yrot", &SaverSettings::yrot, 0, 0, 360, kTrackbar, IDC_YROT, "Rotate Y Axis (degrees)"},
+    {"yrots", &SaverSettings::yrots, 1, 1, 300, kTrackbar, IDC_YROTS, "Rotate Y Axis (speed)"},
+    {"zrot", &SaverSettings::zrot, 360, 0, 360, kTrackbar, IDC_ZROT, "Rotate Z Axis (degrees)"},
+    {"zrots", &SaverSettings::zrots, 20, 1, 300, kTrackbar, IDC_ZROTS, "Rotate Z Axis (speed)"},
+    {"scale", &SaverSettings::scale, 100, 1, 1000, kTrackbar, IDC_SCALE, "Scale"},
+    {"blur", &SaverSettings::blur, 0, 0, 1, kCheckBox, IDC_BLUR, "Motion Blur"},
+    {"lighting", &SaverSettings::lighting, 0, 0, 1, kCheckBox, IDC_LIGHTING, "Lighting"},
 };
 
 namespace {
 
-constexpr const char* kDefaultModelName = "VLG.3DS";
 // The longest name the default model's archive writes beside it.
 constexpr const char* kLongestUnpackedName = "Texture.jpg";
 

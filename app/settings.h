@@ -7,6 +7,9 @@
 
 constexpr int kModelPathSize = 260;
 
+// The built-in model's file among the members the packed archive unpacks.
+constexpr const char* kDefaultModelName = "VLG.3DS";
+
 // The per-user settings key that holds the saver's values and "FrameRateLimit".
 constexpr const char* kSettingsKeyPath = "Software\\VLG";
 
@@ -42,7 +45,7 @@ enum class SettingControl {
 };
 
 // One stored value: its registry name, its field, its default, the range the dialog
-// offers and the control that edits it.
+// offers, the control that edits it and the dialog's caption for it.
 struct SettingDescription {
     const char* name;
     int32_t SaverSettings::*field;
@@ -51,6 +54,7 @@ struct SettingDescription {
     int32_t maximum;
     SettingControl control;
     int controlId;
+    const char* label;
 };
 
 // The thirteen values, in the order they are read, written and set up in the dialog.

@@ -1,0 +1,27 @@
+// The display mode's entry point: the command line over the settings' defaults, then
+// the host runs the lodge's callbacks.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/settings.h"
+#include "app/settings_options.h"
+#include "app/x11_saver_app.h"
+#include "host/host_state.h"
+
+int main(int argc, char** argv) {
+    SetDefaults();
+    HostState.frameRateLimit = kDefaultFrameRateLimit;
+    HostState.frameRateFromDisplay = true;
+    const ParsedOptions parsed =
+        ParseSaverOptions(argc - 1, argv + 1, std::getenv("XSCREENSAVER_WINDOW"), &Settings);
+    switch (parsed.outcome) {
+        case OptionOutcome::Help:
+            std::fputs(SaverOptionsHelp().c_str(), stdout);
+            return kExitEnded;
+        case OptionOutcome::Error:
+            std::fprintf(stderr, "%s\n", parsed.error.c_str());
+            return kExitBadOption;
+        case OptionOutcome::Run: break;
+    }
+    return RunX11Saver(parsed.run, LodgeX11SaverCallbacks());
+}
