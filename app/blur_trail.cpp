@@ -1,5 +1,8 @@
 #include "app/blur_trail.h"
 
+#include <algorithm>
+
+#include "app/scene_lens.h"
 #include "platform/gl.h"
 
 namespace {
@@ -84,16 +87,55 @@ bool DrawTrailIntoTexture(Scene& scene, const ScenePose (&poses)[kTrailPoses], c
     glViewport(view[0], view[1], width, height);
     DrawTrailPoses(scene, poses);
     glViewport(view[0], view[1], view[2], view[3]);
-    glPushAttrib(GL_TEXTURE_BIT);
+    glPushAttrib(GL_TEXTURE_BIT | GL_SCISSOR_BIT);
     glBindTexture(GL_TEXTURE_2D, *texture);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, view[0], view[1], width, height);
-    glPopAttrib();
+    // Only the corner the trail was drawn in needs clearing again.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(view[0], view[1], width, height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glPopAttrib();
     return true;
 }
 
-// The trail texture's picture stretched over the whole viewport, behind everything.
-void DrawTrailTexture(uint32_t texture, float right, float top) {
+// A part of the view, as fractions of its width and height from its lower left.
+struct ViewArea {
+    float left = 0.0f, bottom = 0.0f, right = 1.0f, top = 1.0f;
+};
+
+// What the trail can cover: the boxes about the poses' positions that hold everything
+// drawn there, as they land in the view; the whole view when one reaches the eye.
+ViewArea TrailArea(const Scene& scene, const ScenePose (&poses)[kTrailPoses], const GLint (&view)[4]) {
+    GLdouble model[16], projection[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const double reach = scene.DrawnReach();
+    double low[2] = {1e30, 1e30}, high[2] = {-1e30, -1e30};
+    for (const ScenePose& pose : poses) {
+        // The eye stands kEyeDistance in front of the origin; a box that comes within
+        // the near plane of it projects to anywhere.
+        if (pose.z + reach >= kEyeDistance - kNearPlane) return ViewArea();
+        for (int corner = 0; corner < 8; ++corner) {
+            const double x = pose.x + (corner & 1 ? reach : -reach);
+            const double y = pose.y + (corner & 2 ? reach : -reach);
+            const double z = pose.z + (corner & 4 ? reach : -reach);
+            GLdouble wx, wy, wz;
+            if (!gluProject(x, y, z, model, projection, view, &wx, &wy, &wz)) return ViewArea();
+            low[0] = std::min(low[0], wx), low[1] = std::min(low[1], wy);
+            high[0] = std::max(high[0], wx), high[1] = std::max(high[1], wy);
+        }
+    }
+    // A pixel of margin for the stretched picture's rounding.
+    auto fraction = [&](double pixel, int axis) {
+        return static_cast<float>(std::clamp((pixel - view[axis]) / view[axis + 2], 0.0, 1.0));
+    };
+    return {fraction(low[0] - 1.0, 0), fraction(low[1] - 1.0, 1), fraction(high[0] + 1.0, 0),
+            fraction(high[1] + 1.0, 1)};
+}
+
+// The trail texture's picture stretched over the view (over `area` of it, where the
+// trail lies; black elsewhere already), behind everything.
+void DrawTrailTexture(uint32_t texture, float right, float top, const ViewArea& area) {
     glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
@@ -111,14 +153,14 @@ void DrawTrailTexture(uint32_t texture, float right, float top) {
     glLoadIdentity();
     glColor3f(1.0f, 1.0f, 1.0f);
     glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(0.0f, 0.0f);
-    glTexCoord2f(right, 0.0f);
-    glVertex2f(1.0f, 0.0f);
-    glTexCoord2f(right, top);
-    glVertex2f(1.0f, 1.0f);
-    glTexCoord2f(0.0f, top);
-    glVertex2f(0.0f, 1.0f);
+    glTexCoord2f(area.left * right, area.bottom * top);
+    glVertex2f(area.left, area.bottom);
+    glTexCoord2f(area.right * right, area.bottom * top);
+    glVertex2f(area.right, area.bottom);
+    glTexCoord2f(area.right * right, area.top * top);
+    glVertex2f(area.right, area.top);
+    glTexCoord2f(area.left * right, area.top * top);
+    glVertex2f(area.left, area.top);
     glEnd();
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
@@ -131,7 +173,7 @@ void DrawTrailTexture(uint32_t texture, float right, float top) {
 
 int TrailDivisor(int width, int height) {
     int divisor = 1;
-    while (width / divisor > kTrailTextureSide || height / divisor > kTrailTextureSide) ++divisor;
+    while (width / divisor > kTrailSide || height / divisor > kTrailSide) ++divisor;
     return divisor;
 }
 
@@ -142,7 +184,7 @@ void DrawBlurTrail(Scene& scene, const ScenePose (&poses)[kTrailPoses], const Sc
     const int divisor = TrailDivisor(view[2], view[3]);
     if (trailTexture && divisor > 1 && DrawTrailIntoTexture(scene, poses, view, divisor, trailTexture)) {
         DrawTrailTexture(*trailTexture, static_cast<float>(view[2] / divisor) / kTrailTextureSide,
-                         static_cast<float>(view[3] / divisor) / kTrailTextureSide);
+                         static_cast<float>(view[3] / divisor) / kTrailTextureSide, TrailArea(scene, poses, view));
     } else {
         DrawTrailPoses(scene, poses);
     }

@@ -37,6 +37,7 @@ void Scene::AdoptModel(SceneModelRead& read) {
     modelType = read.kind;
     fitted = read.chosen;
     fit = read.fit;
+    modelReach = read.reach;
 }
 
 bool Scene::MakeModelReadyStep() {

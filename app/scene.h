@@ -83,6 +83,11 @@ public:
     HalfExtent driftBounds; // the model's centre bounces inside +-x and +-y
     bool fitted = false;    // the user's model: drawn through `fit`
     ModelFit fit;
+    float modelReach = 0.0f;  // how far the loaded model reaches from its origin, in its units
+
+    // The radius, in scene units, of the sphere about a pose's position that holds
+    // everything Render draws there.
+    float DrawnReach() const;
 
 private:
     const SaverSettings& settings;

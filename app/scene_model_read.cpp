@@ -1,11 +1,26 @@
 #include "app/scene_model_read.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "formats/triangle_model_gl.h"
 #include "platform/trace.h"
 
 namespace {
+
+// The farthest corner of the model's box from the point drawn at the origin.
+float ReachOf(const TriangleModel& model, const ModelFit& fit) {
+    ModelBounds bounds = {};
+    if (!BoundsOf(model, &bounds)) return 0.0f;
+    float sum = 0.0f;
+    for (int axis = 0; axis < 3; ++axis) {
+        const float low = std::fabs(bounds.low[axis] - fit.centre[axis]);
+        const float high = std::fabs(bounds.high[axis] - fit.centre[axis]);
+        sum += std::max(low, high) * std::max(low, high);
+    }
+    return std::sqrt(sum) * fit.scale;
+}
 
 // Reads the model with its pictures decoded; a failure is the reader's.
 ReadResult ReadWithPictures(const std::string& path, TriangleModel* model) {
@@ -35,6 +50,7 @@ bool ReadChosenModel(const std::string& path, SceneModelRead& read) {
     read.fit = FitToLodge(bounds);
     read.chosen = true;
     read.loaded = true;
+    read.reach = ReachOf(read.model, read.fit);
     Trace("Loaded the chosen model");
     return true;
 }
@@ -56,6 +72,7 @@ SceneModelRead ReadSceneModel(const SceneModelChoice& choice) {
     if (result) {
         Trace("Loaded the model");
         read.loaded = true;
+        read.reach = ReachOf(read.model, read.fit);
     } else {
         read.model = TriangleModel();
         if (kind == ModelKind::MS3D) Trace("Failed to load the model!");

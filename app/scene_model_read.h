@@ -29,6 +29,8 @@ struct SceneModelRead {
     ModelKind kind = ModelKind::None;
     TriangleModel model;
     ModelFit fit;
+    // How far from its origin the model reaches as drawn (after `fit`), in its units.
+    float reach = 0.0f;
     ReadResult notices;
 };
 

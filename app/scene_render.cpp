@@ -1,4 +1,6 @@
 // Drawing the scene: the model transform, and the cube shown when no model loaded.
+#include <cmath>
+
 #include "app/scene.h"
 #include "app/settings.h"
 #include "platform/gl.h"
@@ -41,6 +43,14 @@ void Scene::Render() {
     if (modelLoaded) DrawModel();
     else DrawFallbackCube(static_cast<float>(settings.scale));
     glPopMatrix();
+}
+
+float Scene::DrawnReach() const {
+    const float scale = static_cast<float>(settings.scale) * 0.01f;
+    if (modelLoaded) return modelReach * std::fabs(scale);
+    // The cube's corners: half edge scale² / 100 along each axis.
+    const float half = std::fabs(static_cast<float>(settings.scale) * scale);
+    return half * 1.7320508f;
 }
 
 void Scene::RenderAtPose(float x, float y, float z, float ax, float ay, float az) {
