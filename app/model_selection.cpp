@@ -48,7 +48,15 @@ bool Scene::MakeModelReadyStep() {
     const int64_t count = std::min(kTrianglesPerList, triangles - trianglesRecorded);
     modelParts.push_back({CompileTriangleModel(model, trianglesRecorded, count), trianglesRecorded, count});
     trianglesRecorded += count;
-    return trianglesRecorded >= triangles;
+    if (trianglesRecorded < triangles) return false;
+    // Once every part is recorded the driver holds the corners: a large model's own
+    // copy (48 bytes a corner) is let go.
+    const bool allRecorded =
+        std::all_of(modelParts.begin(), modelParts.end(), [](const ModelPart& part) { return part.list != 0; });
+    if (allRecorded) {
+        for (TriangleBatch& batch : model.batches) std::vector<TriangleCorner>().swap(batch.corners);
+    }
+    return true;
 }
 
 bool Scene::LoadModel(ReadResult* notices, bool builtInReady) {

@@ -70,7 +70,9 @@ public:
     int32_t direction[3];
     bool modelLoaded;
     ModelKind modelType;
-    TriangleModel model;       // the loaded model, whatever file it came from
+    // The loaded model, whatever file it came from; its corners are let go once the
+    // display lists hold them.
+    TriangleModel model;
     // Its recorded drawing, in parts of consecutive triangles; a part the driver could
     // not record (list 0) is drawn directly.
     struct ModelPart {
