@@ -3,18 +3,10 @@
 #include "host/host_state.h"
 #include "host/win32_host.h"
 
-namespace {
-SaverCallbacks handed = {};
-}  // namespace
-
-void UseSaverCallbacks(const SaverCallbacks& callbacks) { handed = callbacks; }
-
-const SaverCallbacks& HandedCallbacks() { return handed; }
-
 int RunSaver(HINSTANCE instance, const char* commandLine, const SaverCallbacks& callbacks) {
     HostState.instance = instance;
     UseSaverCallbacks(callbacks);
-    handed.startup();
+    callbacks.startup();
     ModeChoice choice = SelectRunMode(commandLine);
     switch (choice.mode) {
         case RunMode::ConfigureNoOwner: return ShowConfigDialog(nullptr);
