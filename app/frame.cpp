@@ -2,7 +2,6 @@
 
 #include "app/blur_trail.h"
 #include "app/frame_rate_text.h"
-#include "app/reader_notices.h"
 #include "app/saver_window_state.h"
 #include "app/settings.h"
 #include "host/host_state.h"
@@ -34,7 +33,7 @@ void MakeModelReady(SaverWindowState& state) {
         SceneModelRead read = state.reading->take();
         state.reading.reset();
         state.scene->AdoptModel(read);
-        ReportReaderNotices(read.notices, state.noticesAsBoxes);
+        state.pendingNotices = std::move(read.notices);
     }
     if (state.scene->MakeModelReadyStep()) {
         state.modelReady = true;

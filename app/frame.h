@@ -4,7 +4,8 @@
 struct SaverWindowState;
 class Scene;
 
-// Takes the model being read once it is there (its notices reported), does one short
+// Takes the model being read once it is there (its notices left in
+// state.pendingNotices for the caller to report after the frame), does one short
 // piece of the GL work that makes it drawable, and until it is ready shows black. Then:
 // clears, moves the scene on by the time since the previous frame (state.frameSeconds),
 // draws it at the pose of this moment (as a blurred trail when blur is on). The

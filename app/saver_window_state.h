@@ -20,6 +20,9 @@ struct SaverWindowState {
     uint32_t trailTexture = 0;      // a large view's blur trail is drawn into it; 0 until then
     bool modelReady = false;        // the scene's model is ready to draw (black until then)
     bool noticesAsBoxes = false;    // the readers' notices go to boxes, not the trace
+    // The readers' notices of the model just taken, to report once the frame is done: a
+    // box runs its own message loop, in which the window may go.
+    ReadResult pendingNotices;
     int32_t halfWidth = 0;          // half the client area, in pixels (integer halves)
     int32_t halfHeight = 0;
     float aspectRatio = 1.0f;       // client width / client height

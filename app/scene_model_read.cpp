@@ -1,6 +1,7 @@
 #include "app/scene_model_read.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <utility>
 
@@ -92,10 +93,20 @@ SceneModelReadJob::SceneModelReadJob(SceneModelChoice choice) : shared(std::make
     });
 }
 
+namespace {
+std::atomic<bool> abandonedReads{false};
+}  // namespace
+
 SceneModelReadJob::~SceneModelReadJob() {
-    if (finished()) thread.join();
-    else thread.detach();
+    if (finished()) {
+        thread.join();
+    } else {
+        abandonedReads = true;
+        thread.detach();
+    }
 }
+
+bool SceneModelReadJob::AnyAbandoned() { return abandonedReads; }
 
 bool SceneModelReadJob::finished() const {
     std::lock_guard<std::mutex> hold(shared->lock);

@@ -52,6 +52,10 @@ public:
     void wait() const;
     // The result, once finished; taken once.
     SceneModelRead take();
+    // Whether a job was dropped while its thread still read. Such a thread may still
+    // be in the readers when the process ends: the process then ends without running
+    // its exit handlers, which would tear down what the thread may be using.
+    static bool AnyAbandoned();
 
 private:
     struct Shared {

@@ -54,6 +54,7 @@ void StartModelSummary(HWND dialog, const std::string& path) {
 void OnModelSummaryRead(HWND dialog, WPARAM number, LPARAM summary) {
     std::unique_ptr<ModelFileSummary> read(reinterpret_cast<ModelFileSummary*>(summary));
     if (number == awaitedSummary) SetDlgItemTextW(dialog, IDC_MODEL_SUMMARY, WideFromUtf8(read->text).c_str());
+    else Trace("Model summary of a file no longer shown: dropped");
 }
 
 // The model row: the file's name (or the lodge) and what reading it finds.

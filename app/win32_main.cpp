@@ -1,7 +1,14 @@
 // The program's entry point: the host runs the mode the command line names, with the
 // lodge's callbacks.
+#include <cstdlib>
+
+#include "app/scene_model_read.h"
 #include "app/win32_saver_app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    return RunSaver(instance, commandLine, LodgeSaverCallbacks());
+    const int code = RunSaver(instance, commandLine, LodgeSaverCallbacks());
+    // A model still being read when the run ended: end at once, without the exit
+    // handlers that its thread could still meet.
+    if (SceneModelReadJob::AnyAbandoned()) std::_Exit(code);
+    return code;
 }

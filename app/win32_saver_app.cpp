@@ -160,8 +160,13 @@ static void SaverIdle(HWND window) {
     if (!record) return;
     SaverWindowState& state = record->drawing;
     state.frameSeconds = record->timer.elapsedSeconds();
-    if (state.sceneRunning && record->rc && !HostState.monitorPoweredDown && !HostState.passwordDialogOpen)
-        DrawFrame(state);
+    if (!state.sceneRunning || !record->rc || HostState.monitorPoweredDown || HostState.passwordDialogOpen) return;
+    DrawFrame(state);
+    if (state.pendingNotices.notices.empty()) return;
+    // Last: the window, and the record with it, may be gone once a box is closed.
+    const ReadResult notices = std::move(state.pendingNotices);
+    state.pendingNotices = ReadResult();
+    ReportReaderNotices(notices, state.noticesAsBoxes);
 }
 
 SaverCallbacks LodgeSaverCallbacks() {

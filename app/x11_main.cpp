@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/scene_model_read.h"
 #include "app/settings.h"
 #include "app/settings_options.h"
 #include "app/x11_saver_app.h"
@@ -23,5 +24,9 @@ int main(int argc, char** argv) {
             return kExitBadOption;
         case OptionOutcome::Run: break;
     }
-    return RunX11Saver(parsed.run, LodgeX11SaverCallbacks());
+    const int code = RunX11Saver(parsed.run, LodgeX11SaverCallbacks());
+    // A model still being read when the run ended: end at once, without the exit
+    // handlers that its thread could still meet (the private folder is already gone).
+    if (SceneModelReadJob::AnyAbandoned()) std::_Exit(code);
+    return code;
 }

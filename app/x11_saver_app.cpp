@@ -86,6 +86,8 @@ void Idle() {
     state.frameSeconds = running->timer.elapsedSeconds();
     if (!state.sceneRunning) return;
     DrawFrame(state);
+    ReportReaderNotices(state.pendingNotices, state.noticesAsBoxes);
+    state.pendingNotices = ReadResult();
     if (state.modelReady && !running->modelReported) {
         running->modelReported = true;
         ReportUnusableChosenModel(*running);

@@ -1,12 +1,14 @@
 #include "platform/trace.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 
-static TraceSink currentSink = PlatformTrace;
+// Models are read on threads of their own, which trace too.
+static std::atomic<TraceSink> currentSink{PlatformTrace};
 
 void Trace(const char* message) {
-    if (currentSink) currentSink(message);
+    if (TraceSink sink = currentSink.load()) sink(message);
 }
 
 void TraceF(const char* format, ...) {
@@ -18,8 +20,4 @@ void TraceF(const char* format, ...) {
     Trace(message);
 }
 
-TraceSink SetTraceSink(TraceSink sink) {
-    TraceSink previous = currentSink;
-    currentSink = sink;
-    return previous;
-}
+TraceSink SetTraceSink(TraceSink sink) { return currentSink.exchange(sink); }
