@@ -70,6 +70,7 @@ bool DrawTrailIntoTexture(Scene& scene, const ScenePose (&poses)[kTrailPoses], c
     if (*texture == 0) {
         GLuint name = 0;
         glGenTextures(1, &name);
+        glPushAttrib(GL_TEXTURE_BIT);  // the texture bound before stays bound
         glBindTexture(GL_TEXTURE_2D, name);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, kTrailTextureSide, kTrailTextureSide, 0, GL_RGB, GL_UNSIGNED_BYTE,
                      nullptr);
@@ -77,6 +78,7 @@ bool DrawTrailIntoTexture(Scene& scene, const ScenePose (&poses)[kTrailPoses], c
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+        glPopAttrib();
         if (glGetError() != GL_NO_ERROR) {
             glDeleteTextures(1, &name);
             return false;
@@ -183,8 +185,10 @@ void DrawBlurTrail(Scene& scene, const ScenePose (&poses)[kTrailPoses], const Sc
     glGetIntegerv(GL_VIEWPORT, view);
     const int divisor = TrailDivisor(view[2], view[3]);
     if (trailTexture && divisor > 1 && DrawTrailIntoTexture(scene, poses, view, divisor, trailTexture)) {
-        DrawTrailTexture(*trailTexture, static_cast<float>(view[2] / divisor) / kTrailTextureSide,
-                         static_cast<float>(view[3] / divisor) / kTrailTextureSide, TrailArea(scene, poses, view));
+        // Half a texel short of the picture's far edges: the texels beyond were never drawn.
+        DrawTrailTexture(*trailTexture, (static_cast<float>(view[2] / divisor) - 0.5f) / kTrailTextureSide,
+                         (static_cast<float>(view[3] / divisor) - 0.5f) / kTrailTextureSide,
+                         TrailArea(scene, poses, view));
     } else {
         DrawTrailPoses(scene, poses);
     }

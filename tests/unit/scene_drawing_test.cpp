@@ -349,4 +349,12 @@ TEST(BlurTrailOfALargeView, IsDrawnAtAFractionOfTheViewAndStretchedWithTheSameWe
     }
     const Rgb top = centre(current.x, current.y);
     EXPECT_EQ(top.r, 255) << "the current pose, drawn at the view's own size";
+    // Where pose 0 was drawn small (the lower-left third), outside the stretched part,
+    // the buffers were cleared again.
+    GLdouble model[16], projection[16], wx, wy, wz;
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    gluProject(x(0), 0.0, 36.0, model, projection, view, &wx, &wy, &wz);
+    const Rgb small = gl.Pixel(static_cast<int>(wx) / 3, static_cast<int>(wy) / 3);
+    EXPECT_EQ(small.r + small.g + small.b, 0) << "the small picture's corner is black again";
 }

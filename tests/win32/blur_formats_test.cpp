@@ -46,6 +46,7 @@ std::vector<uint8_t> TrailPicture(bool accumulation, int* format) {
     PIXELFORMATDESCRIPTOR chosen = {};
     DescribePixelFormat(dc, *format, sizeof chosen, &chosen);
     HGLRC rc = nullptr;
+    const SaverSettings saved = Settings;
     if (*format && SetPixelFormat(dc, *format, &chosen) && (rc = wglCreateContext(dc)) && wglMakeCurrent(dc, rc)) {
         SetDefaults();
         Settings.blur = 1;
@@ -67,6 +68,7 @@ std::vector<uint8_t> TrailPicture(bool accumulation, int* format) {
         glReadBuffer(GL_BACK);
         glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     }
+    Settings = saved;
     wglMakeCurrent(nullptr, nullptr);
     if (rc) wglDeleteContext(rc);
     ReleaseDC(window, dc);
