@@ -26,9 +26,10 @@ bool SafeParent(const std::string& path) {
     struct stat info;
     if (path.empty() || path[0] != '/' || stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
     if (info.st_uid == getuid() && !(info.st_mode & (S_IWGRP | S_IWOTH))) return true;
-    // A shared folder such as /tmp is safe only with its sticky bit: others cannot
-    // remove or rename what this user made in it.
-    return (info.st_mode & S_ISVTX) != 0;
+    // A shared folder such as /tmp is safe only with its sticky bit (others cannot
+    // remove or rename what this user made in it) and owned by root or this user, the
+    // only others who still could.
+    return (info.st_mode & S_ISVTX) != 0 && (info.st_uid == 0 || info.st_uid == getuid());
 }
 
 std::string MakeIn(const char* parent) {

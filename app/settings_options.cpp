@@ -33,7 +33,8 @@ bool WindowId(const char* text, unsigned long* id) {
     if (!*text || !std::strchr("0123456789", text[0])) return false;
     errno = 0;
     char* end = nullptr;
-    const unsigned long long number = std::strtoull(text, &end, 0);
+    const bool hexadecimal = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const unsigned long long number = std::strtoull(text, &end, hexadecimal ? 16 : 10);
     if (errno != 0 || *end != '\0' || number == 0 || number > 0x1FFFFFFFull) return false;
     *id = static_cast<unsigned long>(number);
     return true;

@@ -121,7 +121,10 @@ Window MakeWindow(Window parent, XVisualInfo* visual, int width, int height) {
     attributes.colormap = run.colormap;
     attributes.background_pixel = BlackPixel(run.display, visual->screen);
     attributes.border_pixel = 0;
-    attributes.event_mask = StructureNotifyMask | KeyPressMask | ExposureMask;
+    // Keys are taken only in a window of the program's own; in a child of another's
+    // window they go on to that window's owner (the daemon).
+    const bool topLevel = parent == RootWindow(run.display, visual->screen);
+    attributes.event_mask = StructureNotifyMask | ExposureMask | (topLevel ? KeyPressMask : 0);
     Window window = XCreateWindow(run.display, parent, 0, 0, static_cast<unsigned>(width),
                                   static_cast<unsigned>(height), 0, visual->depth, InputOutput, visual->visual,
                                   CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
@@ -245,7 +248,10 @@ int RunX11Saver(const X11RunOptions& options, const X11SaverCallbacks& callbacks
                     callbacks.resize(width, height);
                     break;
                 case ClientMessage:
-                    if (static_cast<Atom>(event.xclient.data.l[0]) == run.deleteWindow) stopSignal = SIGTERM;
+                    // The window manager's close of the program's own window.
+                    if (run.deleteWindow != 0 && event.xclient.format == 32 &&
+                        static_cast<Atom>(event.xclient.data.l[0]) == run.deleteWindow)
+                        stopSignal = SIGTERM;
                     break;
                 case KeyPress: {
                     // In its own window, as in the Windows saver: S and F4 toggle the frame-rate text.
