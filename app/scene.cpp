@@ -1,6 +1,7 @@
 #include "app/scene.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "app/scene_lens.h"
@@ -73,6 +74,12 @@ void Drift(float* position, float* velocity, float bound) {
 }
 
 }  // namespace
+
+void Scene::FitDriftToView(int32_t halfWidth, int32_t halfHeight) {
+    driftBounds = ComputeDriftBounds(halfWidth, halfHeight);
+    position.x = std::clamp(position.x, -std::fabs(driftBounds.x), std::fabs(driftBounds.x));
+    position.y = std::clamp(position.y, -std::fabs(driftBounds.y), std::fabs(driftBounds.y));
+}
 
 void Scene::Update() {
     const AxisSettings axes[3] = {{settings.xrot, settings.xrots},

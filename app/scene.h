@@ -33,6 +33,10 @@ public:
 
     // One frame of motion: turn each axis, wrap its angle, then drift and bounce.
     void Update();
+    // A view whose size changed: the bounces follow its new size, and a centre left
+    // outside them is brought back to their edge (the bounce rule alone would keep it
+    // trembling out of view).
+    void FitDriftToView(int32_t halfWidth, int32_t halfHeight);
     // Draws the model (or the cube) at the current pose.
     void Render();
     // Draws at the given pose, leaving the current one as it was.

@@ -1,6 +1,7 @@
 // The scene's motion, frame by frame, and the frame-rate text: no GL involved.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -155,6 +156,31 @@ TEST_F(SceneMotion, WhereTheRectangleFitsTheLensTheMotionIsUnchanged) {
             px += vx;
             py += vy;
         }
+    }
+}
+
+TEST_F(SceneMotion, AViewMadeSmallerKeepsTheModelInsideItsNewBounces) {
+    // A 3840 x 2160 window shrunk to 640 x 480 while the model is far out: it comes back
+    // inside the small view's bounces and stays there, growing it again widens them.
+    Settings.vel = 100;
+    for (unsigned seed = 1; seed <= 10; ++seed) {
+        std::srand(seed);
+        Scene scene(Settings, 1920, 1080);
+        while (std::fabs(scene.positionX()) < 250.0f) scene.Update();
+        scene.FitDriftToView(320, 240);
+        const HalfExtent small = scene.driftBounds;
+        for (int frame = 0; frame < 1000; ++frame) {
+            scene.Update();
+            ASSERT_LE(std::fabs(scene.positionX()), small.x + std::fabs(scene.velocity[0])) << "seed " << seed;
+            ASSERT_LE(std::fabs(scene.positionY()), small.y + std::fabs(scene.velocity[1])) << "seed " << seed;
+        }
+        scene.FitDriftToView(1920, 1080);
+        float widest = 0.0f;
+        for (int frame = 0; frame < 3000; ++frame) {
+            scene.Update();
+            widest = std::max(widest, std::fabs(scene.positionX()));
+        }
+        EXPECT_GT(widest, small.x + 50.0f) << "seed " << seed;
     }
 }
 
