@@ -19,7 +19,7 @@ splash:\t\tFalse
 fade:\t\tFalse
 unfade:\t\tFalse
 timeout:\t0:30:00
-programs:\tGL: velmora -root \\n
+programs:\tGL: "Velmora Lodge" velmora -root \\n
 """
 
 
