@@ -26,6 +26,12 @@ PaceAction PaceIdlePass(float* budget, float elapsedSeconds, float period, uint3
 // depends on it: its motion is timed.
 uint32_t FrameCap(uint32_t frameRateLimit, bool fromDisplay, uint32_t displayRefreshHz);
 
+// A display mode's refresh rate from its timings (the pixel clock and the total
+// pixels a line and lines a frame, blanking included), rounded to whole frames a
+// second: 59.94 is 60. 0 for a mode without timings.
+uint32_t RefreshRateOfMode(uint64_t pixelClockHz, uint32_t horizontalTotal, uint32_t verticalTotal, bool doubleScan,
+                           bool interlaced);
+
 // The loop's pacing for a frame-rate limit: 0 draws on every idle pass (unpaced),
 // any other limit keeps a budget of 1 / limit seconds a frame.
 class FramePacer {

@@ -15,6 +15,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
 #include "host/frame_pacing.h"
@@ -86,8 +87,9 @@ void RequestSwapInterval(int screen) {
     }
 }
 
-// The display's refresh rate as GLX reports it (GLX_OML_sync_control); 0 when unknown.
-uint32_t DisplayRefreshRate(int screen) {
+// The refresh rate as GLX reports it for the drawable (GLX_OML_sync_control); 0 when
+// unknown.
+uint32_t SyncControlRefreshRate(int screen) {
     if (!HasExtension(glXQueryExtensionsString(run.display, screen), "GLX_OML_sync_control")) return 0;
     using GetMscRate = Bool (*)(Display*, GLXDrawable, int32_t*, int32_t*);
     auto rate = reinterpret_cast<GetMscRate>(
@@ -96,6 +98,57 @@ uint32_t DisplayRefreshRate(int screen) {
     if (!rate || !rate(run.display, run.drawable, &numerator, &denominator) || numerator <= 0 || denominator <= 0)
         return 0;
     return static_cast<uint32_t>((numerator + denominator / 2) / denominator);
+}
+
+// The refresh rate of the monitor that shows the middle of the window, from its mode
+// in RandR 1.2 or later; 0 when unknown (no RandR, no monitor there, a mode without
+// timings, as virtual servers report).
+uint32_t MonitorRefreshRate() {
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(run.display, &eventBase, &errorBase) || !XRRQueryVersion(run.display, &major, &minor) ||
+        major * 100 + minor < 102)
+        return 0;
+    XWindowAttributes window;
+    int x = 0, y = 0;
+    Window child = 0;
+    if (!XGetWindowAttributes(run.display, run.target, &window) ||
+        !XTranslateCoordinates(run.display, run.target, window.root, window.width / 2, window.height / 2, &x, &y,
+                               &child))
+        return 0;
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(run.display, window.root);
+    if (!resources) return 0;
+    uint32_t rate = 0;
+    for (int i = 0; i < resources->ncrtc && rate == 0; ++i) {
+        XRRCrtcInfo* crtc = XRRGetCrtcInfo(run.display, resources, resources->crtcs[i]);
+        if (!crtc) continue;
+        const bool shows = crtc->mode != None && x >= crtc->x && y >= crtc->y &&
+                           x < crtc->x + static_cast<int>(crtc->width) && y < crtc->y + static_cast<int>(crtc->height);
+        for (int m = 0; shows && m < resources->nmode; ++m) {
+            const XRRModeInfo& mode = resources->modes[m];
+            if (mode.id != crtc->mode) continue;
+            rate = RefreshRateOfMode(mode.dotClock, mode.hTotal, mode.vTotal, (mode.modeFlags & RR_DoubleScan) != 0,
+                                     (mode.modeFlags & RR_Interlace) != 0);
+        }
+        XRRFreeCrtcInfo(crtc);
+    }
+    XRRFreeScreenResources(resources);
+    return rate;
+}
+
+// The display's refresh rate: GLX's own where it offers it, else the monitor's mode;
+// 0 when neither says.
+uint32_t DisplayRefreshRate(int screen) {
+    uint32_t rate = SyncControlRefreshRate(screen);
+    const char* source = "GLX_OML_sync_control";
+    if (rate == 0) {
+        rate = MonitorRefreshRate();
+        source = "RandR";
+    }
+    if (rate != 0)
+        TraceF("display refresh rate %u (%s)", static_cast<unsigned>(rate), source);
+    else
+        Trace("display refresh rate unknown");
+    return rate;
 }
 
 // A visual fit to draw in: RGBA, double-buffered, with a depth buffer, and a stencil

@@ -224,3 +224,16 @@ TEST(FrameCap, TheDisplaysRateUnlessALimitIsStored) {
     EXPECT_EQ(FrameCap(30, false, 144), 30u) << "a stored limit caps";
     EXPECT_EQ(FrameCap(0, false, 144), 0u) << "a stored 0 removes the cap";
 }
+
+// Monitor modes as their timings give them: the rate is the pixel clock over the
+// pixels a refresh sends, blanking included.
+TEST(FrameCap, RefreshRateOfAMonitorsMode) {
+    EXPECT_EQ(RefreshRateOfMode(148500000, 2200, 1125, false, false), 60u) << "1920x1080 at 60";
+    EXPECT_EQ(RefreshRateOfMode(148351648, 2200, 1125, false, false), 60u) << "59.94 rounds to 60";
+    EXPECT_EQ(RefreshRateOfMode(325080000, 2080, 1085, false, false), 144u) << "1920x1080 at 144";
+    EXPECT_EQ(RefreshRateOfMode(645000000, 2640, 1481, false, false), 165u) << "2560x1440 at 165";
+    EXPECT_EQ(RefreshRateOfMode(74250000, 2200, 1125, false, true), 60u) << "1080i: 60 fields a second";
+    EXPECT_EQ(RefreshRateOfMode(12588000, 400, 262, true, false), 60u) << "320x240 double-scanned";
+    EXPECT_EQ(RefreshRateOfMode(0, 1280, 1024, false, false), 0u) << "a virtual server's mode has no clock";
+    EXPECT_EQ(RefreshRateOfMode(148500000, 0, 0, false, false), 0u);
+}
