@@ -10,6 +10,18 @@ function(velmora_add_library name)
   endif()
 endfunction()
 
+# A C++ source, generated at build time, that holds the bytes of `input` as
+# `SYMBOL[]` and `SYMBOLSize`; its path is returned in `output_variable`.
+function(velmora_embed_bytes output_variable input symbol)
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/${symbol}_bytes.cpp)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DOUTPUT=${output} -DSYMBOL=${symbol}
+            -P ${PROJECT_SOURCE_DIR}/cmake/embed_bytes.cmake
+    DEPENDS ${input} ${PROJECT_SOURCE_DIR}/cmake/embed_bytes.cmake
+    VERBATIM)
+  set(${output_variable} ${output} PARENT_SCOPE)
+endfunction()
+
 set(VELMORA_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
 # A library of portable code (with the platform side of its seams). The unit tests
