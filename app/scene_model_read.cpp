@@ -5,7 +5,7 @@
 #include <cmath>
 #include <utility>
 
-#include "formats/triangle_model_gl.h"
+#include "formats/model_pictures.h"
 #include "platform/trace.h"
 
 namespace {

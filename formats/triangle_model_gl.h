@@ -4,17 +4,12 @@
 #pragma once
 #include <cstdint>
 
+#include "formats/model_pictures.h"
 #include "formats/read_result.h"
 #include "formats/triangle_model.h"
 
-// Decodes the picture of every material that has one (a file beside the model, looked
-// up without regard to letter case, or bytes the model carries) into the material,
-// ready for upload. Needs no GL context: it may run on any thread. A picture that
-// cannot be decoded is traced and its material shows its base colour; the picture
-// library's messages join notices, when given.
-void DecodeModelTextures(TriangleModel& model, ReadResult* notices);
-// Makes the texture of the next material whose picture waits, minified with the
-// material's filter, and lets the picture go; false when none waits. One texture per
+// Makes the texture of the next material whose picture waits (DecodeModelTextures
+// leaves them there), minified with the material's filter, and lets the picture go; false when none waits. One texture per
 // call keeps each step on the GL thread short.
 bool UploadNextModelTexture(TriangleModel& model);
 // Both at once: every material's picture decoded and made a texture.
