@@ -34,3 +34,16 @@ struct SaverWindowState {
     void (*swapBuffers)(void* context) = nullptr;  // shows the finished frame
     void* swapContext = nullptr;
 };
+
+// With the window's rendering context current and the settings' model path set: the
+// view of width x height pixels at (left, top), the scene, the text font and, when the
+// settings ask for it, the lighting.
+void StartSaverDrawing(SaverWindowState& state, int left, int top, int width, int height);
+// Starts reading the scene's model on a thread of its own (the built-in lodge only
+// when builtInReady: it was unpacked whole); the window stays black until it is drawn.
+// The readers' notices then go to boxes when noticesAsBoxes, else to the trace.
+void StartReadingSceneModel(SaverWindowState& state, bool builtInReady, bool noticesAsBoxes);
+// After the frame: reports the notices of a model just taken. A box runs its own
+// message loop, in which the window and this state may go: nothing of the state is
+// touched once one is shown.
+void ReportPendingNotices(SaverWindowState& state);

@@ -8,11 +8,8 @@
 #include <commctrl.h>
 
 #include "app/frame.h"
-#include "app/reader_notices.h"
 #include "app/saver_window_state.h"
-#include "app/scene_view.h"
 #include "app/settings.h"
-#include "app/texture_font.h"
 #include "app/unpack_default_model.h"
 #include "app/win32_configure_dialog.h"
 #include "app/win32_saver_app.h"
@@ -96,13 +93,9 @@ bool initSaver(HWND window) {
     }
 
     RequestSwapInterval();
-    SetUpSceneView(state, client.left, client.top, client.right - client.left, client.bottom - client.top);
-
-    state.scene.reset(new Scene(Settings, state.halfWidth, state.halfHeight));
-    state.font.reset(new TextureFont());
+    StartSaverDrawing(state, client.left, client.top, client.right - client.left, client.bottom - client.top);
     state.swapBuffers = SwapSaverBuffers;
     state.swapContext = record;
-    if (Settings.lighting) SetUpLighting(state);
 
     // Unpacked and read from one folder. Whatever lies there that this start did not
     // write whole (a stale or planted copy) is not loaded: the cube is drawn instead
@@ -113,8 +106,7 @@ bool initSaver(HWND window) {
     // The model is read on a thread of its own: the window answers input meanwhile and
     // stays black until the model can be drawn. A box would wait for OK on an idle
     // desktop: only the windowed run shows the readers' notices as boxes.
-    state.noticesAsBoxes = HostState.windowedMode;
-    state.reading.reset(new SceneModelReadJob(state.scene->ModelChoice(unpacked)));
+    StartReadingSceneModel(state, unpacked, HostState.windowedMode);
     return true;
 }
 
@@ -162,11 +154,8 @@ static void SaverIdle(HWND window) {
     state.frameSeconds = record->timer.elapsedSeconds();
     if (!state.sceneRunning || !record->rc || HostState.monitorPoweredDown || HostState.passwordDialogOpen) return;
     DrawFrame(state);
-    if (state.pendingNotices.notices.empty()) return;
     // Last: the window, and the record with it, may be gone once a box is closed.
-    const ReadResult notices = std::move(state.pendingNotices);
-    state.pendingNotices = ReadResult();
-    ReportReaderNotices(notices, state.noticesAsBoxes);
+    ReportPendingNotices(state);
 }
 
 SaverCallbacks LodgeSaverCallbacks() {

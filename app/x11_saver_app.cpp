@@ -10,11 +10,9 @@
 #include <string>
 
 #include "app/frame.h"
-#include "app/reader_notices.h"
 #include "app/saver_window_state.h"
 #include "app/scene_view.h"
 #include "app/settings.h"
-#include "app/texture_font.h"
 #include "app/unpack_default_model.h"
 #include "host/frame_timer.h"
 #include "platform/trace.h"
@@ -43,7 +41,6 @@ void Start(int width, int height, bool windowed) {
     running = new X11SaverWindow();
     running->windowed = windowed;
     SaverWindowState& state = running->drawing;
-    SetUpSceneView(state, 0, 0, width, height);
 
     // The built-in model's path names the private folder, whether or not it unpacks.
     running->modelFolder = MakePrivateModelFolder();
@@ -53,18 +50,15 @@ void Start(int width, int height, bool windowed) {
     if (!removalRegistered) removalRegistered = std::atexit(RemoveModelFolder) == 0;
     std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "%s/%s", folder.c_str(), kDefaultModelName);
 
-    state.scene.reset(new Scene(Settings, state.halfWidth, state.halfHeight));
-    state.font.reset(new TextureFont());
+    StartSaverDrawing(state, 0, 0, width, height);
     state.swapBuffers = [](void*) { SwapX11SaverBuffers(); };
-    if (Settings.lighting) SetUpLighting(state);
 
     const bool unpacked = !folder.empty() && folder.size() + 16 < sizeof Settings.modelPath &&
                           UnpackDefaultModel(folder.c_str());
     if (!unpacked) Trace("the default model was not unpacked");
     // Read on a thread of its own; black until it can be drawn. The readers' notices
     // go to standard error in the program's own window, to the trace under the daemon.
-    state.noticesAsBoxes = windowed;
-    state.reading.reset(new SceneModelReadJob(state.scene->ModelChoice(unpacked)));
+    StartReadingSceneModel(state, unpacked, windowed);
     state.sceneRunning = true;
 }
 
@@ -89,8 +83,7 @@ void Idle() {
     state.frameSeconds = running->timer.elapsedSeconds();
     if (!state.sceneRunning) return;
     DrawFrame(state);
-    ReportReaderNotices(state.pendingNotices, state.noticesAsBoxes);
-    state.pendingNotices = ReadResult();
+    ReportPendingNotices(state);
     if (state.modelReady && !running->modelReported) {
         running->modelReported = true;
         ReportUnusableChosenModel(*running);
