@@ -54,7 +54,7 @@ bool Scene::MakeModelReadyStep() {
     const bool allRecorded =
         std::all_of(modelParts.begin(), modelParts.end(), [](const ModelPart& part) { return part.list != 0; });
     if (allRecorded) {
-        for (TriangleBatch& batch : model.batches) std::vector<TriangleCorner>().swap(batch.corners);
+        for (TriangleBatch& batch : model.batches) CornerList().swap(batch.corners);
     }
     return true;
 }

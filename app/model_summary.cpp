@@ -25,9 +25,11 @@ const char* NotKindText(ModelKind kind) {
         case ModelKind::MS3D: return "not an MS3D file";
         case ModelKind::Obj: return "not an OBJ file";
         case ModelKind::Gltf: return "not a glTF file";
+        case ModelKind::Stl: return "not an STL file";
+        case ModelKind::Ply: return "not a PLY file";
         case ModelKind::None: break;
     }
-    return "not a 3DS, MS3D, OBJ or glTF file";
+    return "not a 3DS, MS3D, OBJ, glTF, STL or PLY file";
 }
 
 const char* ReasonFor(ReadFailure failure) {

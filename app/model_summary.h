@@ -6,7 +6,7 @@
 struct ModelFileSummary {
     bool usable = false;
     // "5,246 triangles, 1 texture", or why the file cannot be used: "not a 3DS
-    // file", "not a 3DS, MS3D, OBJ or glTF file", "the file ends early", "no
+    // file", "not a 3DS, MS3D, OBJ, glTF, STL or PLY file", "the file ends early", "no
     // triangles", "cannot be opened".
     std::string text;
 };

@@ -671,7 +671,7 @@ private:
         announced += static_cast<int64_t>(triangles);
         if (!building || triangles == 0) return true;
 
-        std::vector<uint32_t> order(corners);
+        LargeVector<uint32_t> order(corners);
         if (indexed) {
             for (size_t i = 0; i < corners; ++i) {
                 order[i] = indices.Index(i);
@@ -691,6 +691,31 @@ private:
         batch.corners.reserve(triangles * 3);
         double uvTransform[6];
         UvTransform(batch.material, uvTransform);
+        const auto convert = [&](uint32_t vertex, TriangleCorner& corner) {
+            corner = TriangleCorner{};
+            const float at[3] = {positions.Get(vertex, 0), positions.Get(vertex, 1), positions.Get(vertex, 2)};
+            placement.Position(at, corner.position);
+            if (hasNormals) {
+                const float n[3] = {normals.Get(vertex, 0), normals.Get(vertex, 1), normals.Get(vertex, 2)};
+                placement.Normal(n, corner.normal);
+            }
+            if (hasUvs) {
+                const float u = uvs.Get(vertex, 0), v = uvs.Get(vertex, 1);
+                corner.uv[0] = Finite(uvTransform[0] * u + uvTransform[2] * v + uvTransform[4]);
+                // glTF's v runs down the picture
+                corner.uv[1] = 1.0f - Finite(uvTransform[1] * u + uvTransform[3] * v + uvTransform[5]);
+            }
+            for (int i = 0; i < 4; ++i) corner.color[i] = hasColors && i < colors.components ? colors.Get(vertex, i) : 1.0f;
+        };
+        // A vertex that several corners share (an indexed mesh: about six corners a
+        // vertex) is converted once and copied; a primitive using few of many vertices
+        // converts its corners one by one. Corners copied from vertices have their
+        // places for the normals numbered over the vertices, once each.
+        const bool byVertex = vertices <= corners;
+        LargeVector<TriangleCorner> converted(byVertex ? vertices : 0);
+        for (size_t vertex = 0; vertex < converted.size(); ++vertex) convert(static_cast<uint32_t>(vertex), converted[vertex]);
+        LargeVector<uint32_t> places;
+        if (byVertex && !hasNormals) places.reserve(triangles * 3);
         for (size_t t = 0; t < triangles; ++t) {
             uint32_t v[3];
             if (mode == TINYGLTF_MODE_TRIANGLES) {
@@ -704,26 +729,27 @@ private:
             if (v[0] == v[1] || v[1] == v[2] || v[0] == v[2]) continue;  // no area: strips join with these
             if (placement.mirrored) std::swap(v[1], v[2]);
             for (uint32_t vertex : v) {
-                TriangleCorner corner{};
-                const float at[3] = {positions.Get(vertex, 0), positions.Get(vertex, 1), positions.Get(vertex, 2)};
-                placement.Position(at, corner.position);
-                if (hasNormals) {
-                    const float n[3] = {normals.Get(vertex, 0), normals.Get(vertex, 1), normals.Get(vertex, 2)};
-                    placement.Normal(n, corner.normal);
+                if (byVertex) {
+                    batch.corners.push_back(converted[vertex]);
+                    if (!hasNormals) places.push_back(vertex);
+                } else {
+                    batch.corners.emplace_back();
+                    convert(vertex, batch.corners.back());
                 }
-                if (hasUvs) {
-                    const float u = uvs.Get(vertex, 0), v = uvs.Get(vertex, 1);
-                    corner.uv[0] = Finite(uvTransform[0] * u + uvTransform[2] * v + uvTransform[4]);
-                    // glTF's v runs down the picture
-                    corner.uv[1] = 1.0f - Finite(uvTransform[1] * u + uvTransform[3] * v + uvTransform[5]);
-                }
-                for (int i = 0; i < 4; ++i)
-                    corner.color[i] = hasColors && i < colors.components ? colors.Get(vertex, i) : 1.0f;
-                batch.corners.push_back(corner);
             }
         }
+        LargeVector<uint32_t>().swap(order);
         if (batch.corners.empty()) return true;
-        if (!hasNormals) BuildCornerNormals(batch);
+        if (!hasNormals && byVertex) {
+            LargeVector<uint32_t> placeOfVertex(converted.size());
+            const size_t count = NumberPlaces(converted.data()->position, converted.size(), sizeof(TriangleCorner),
+                                              placeOfVertex.data());
+            LargeVector<TriangleCorner>().swap(converted);
+            for (uint32_t& place : places) place = placeOfVertex[place];
+            BuildCornerNormals(batch, places.data(), count);
+        } else if (!hasNormals) {
+            BuildCornerNormals(batch);
+        }
         model.batches.push_back(std::move(batch));
         return true;
     }
@@ -886,7 +912,7 @@ ReadResult ReadGltfBytes(const unsigned char* data, size_t size, const char* pat
 
 ReadResult ReadGltfFile(const char* path, TriangleModel* model) {
     *model = TriangleModel();
-    std::vector<unsigned char> bytes;
+    FileBytes bytes;
     ReadResult read = ReadModelFile(path, &bytes);
     if (!read) return read;
     return ReadGltfBytes(bytes.data(), bytes.size(), path, model);

@@ -110,7 +110,7 @@ ReadResult DecodeFrom(Decompression& d, JpegImage* image) {
 }  // namespace
 
 ReadResult JpegReader::Decode(const char* path, JpegImage* image) {
-    std::vector<uint8_t> bytes;
+    FileBytes bytes;
     ReadResult read = ReadModelFile(path, &bytes);
     if (!read) return read;
     return DecodeBytes(bytes.data(), bytes.size(), image);

@@ -70,7 +70,7 @@ Model3DS::Model3DS()
     : currentChunk(std::make_unique<tChunkState>()), scratchChunk(std::make_unique<tChunkState>()) {}
 
 ReadResult Model3DS::Import(t3DModel* target, const char* path) {
-    std::vector<uint8_t> bytes;
+    FileBytes bytes;
     ReadResult read = ReadModelFile(path, &bytes);
     if (!read) {
         if (read.failure == ReadFailure::CannotOpen) TraceF("Unable to find the file: %s!", path);

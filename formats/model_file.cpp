@@ -2,7 +2,7 @@
 
 #include "platform/file_open.h"
 
-ReadResult ReadModelFile(const char* path, std::vector<uint8_t>* bytes) {
+ReadResult ReadModelFile(const char* path, FileBytes* bytes) {
     switch (ReadFileAtMost(path, kMaxModelFileBytes, *bytes)) {
         case FileReading::Whole: break;
         case FileReading::CannotOpen: return ReadResult().fail(ReadFailure::CannotOpen);

@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "formats/read_result.h"
+#include "platform/file_open.h"
 
 // Model files (with their buffers and pictures) larger than this are refused before
 // parsing: too large.
 constexpr size_t kMaxModelFileBytes = 256u << 20;
 
 // The whole file into bytes; CannotOpen, or TooLarge past kMaxModelFileBytes.
-ReadResult ReadModelFile(const char* path, std::vector<uint8_t>* bytes);
+ReadResult ReadModelFile(const char* path, FileBytes* bytes);
 
 // The folder part of a path, with its trailing separator ("" for a bare name).
 std::string FolderOf(const std::string& path);

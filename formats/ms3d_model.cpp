@@ -74,7 +74,7 @@ void MS3DModel::clear() {
 
 ReadResult MS3DModel::read(const char* fileName) {
     clear();
-    std::vector<uint8_t> image;
+    FileBytes image;
     ReadResult result = ReadModelFile(fileName, &image);
     if (!result) return result;
     return parse(image.data(), image.size(), fileName);

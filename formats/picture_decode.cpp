@@ -80,7 +80,7 @@ ReadResult DecodePictureFile(const char* path, JpegImage* picture) {
         picture->pixels.reset(bitmap.data.release());
         return ReadResult();
     }
-    std::vector<uint8_t> bytes;
+    FileBytes bytes;
     ReadResult read = ReadModelFile(path, &bytes);
     if (!read) return read;
     return DecodePictureBytes(bytes.data(), bytes.size(), picture);

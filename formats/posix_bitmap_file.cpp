@@ -9,7 +9,7 @@ bool BitmapImage::LoadBitmapFile(const char* path) {
     data.reset();
     width = height = 0;
 
-    std::vector<uint8_t> bytes;
+    FileBytes bytes;
     if (!ReadModelFile(path, &bytes)) return false;
     if (!DecodeBitmapBytes(bytes.data(), bytes.size(), *this)) return false;
     loaded = true;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/read_result.h"
+#include "platform/large_block.h"
 
 struct JpegImage;
 
@@ -54,13 +55,16 @@ struct TriangleMaterial {
     uint32_t texture = 0;                      // GL name once loaded; 0 none
 };
 
+// A model's corners: millions of them in a scan, so in memory of their own (large_block.h).
+using CornerList = LargeVector<TriangleCorner>;
+
 // The triangles drawn with one material (an index into materials, or -1 for none).
 struct TriangleBatch {
     int32_t material = -1;
     bool vertexColors = false;  // the corners carry the file's own colours
     bool textured = true;       // the material's texture, when it has one, is drawn
     bool texCoords = true;      // the corners carry texture coordinates; else GL's current one holds
-    std::vector<TriangleCorner> corners;  // three per triangle
+    CornerList corners;  // three per triangle
 };
 
 struct TriangleModel {
@@ -81,3 +85,14 @@ bool BoundsOf(const TriangleModel& model, ModelBounds* bounds);
 // the sum of the normals of the faces that share the position, made unit long; where
 // they cancel out, the first such face's. Corners of degenerate faces only keep (0,0,0).
 void BuildCornerNormals(TriangleBatch& batch);
+
+// The same with each corner's place already numbered by the reader (places[k] for corner
+// k, below placeCount, equal exactly for corners with equal position bits), as a reader
+// that copied the corners from a list of vertices numbers the vertices' places once
+// (NumberPlaces) instead of every corner's.
+void BuildCornerNormals(TriangleBatch& batch, const uint32_t* places, size_t placeCount);
+
+// Numbers the places of count positions (three floats each, stride bytes apart) into
+// places: equal numbers for equal position bits, from 0 in the order the places first
+// appear. Returns how many places there are.
+size_t NumberPlaces(const float* positions, size_t count, size_t stride, uint32_t* places);

@@ -22,7 +22,7 @@ bool BitmapImage::LoadBitmapFile(const char* path) {
     // The headers are checked first: a file that cannot hold the pixels its
     // headers announce is refused (GDI would load it with made-up rows), and
     // top-down files, which not every GDI loads faithfully, are decoded here.
-    std::vector<uint8_t> bytes;
+    FileBytes bytes;
     bool topDown = false;
     BitmapLayoutCheck check = ReadModelFile(path, &bytes) ? CheckBitmapLayout(bytes.data(), bytes.size(), &topDown)
                                                          : BitmapLayoutCheck::Damaged;

@@ -50,7 +50,7 @@ TEST(ModelSummary, SaysWhyAFileCannotBeUsed) {
     const std::pair<std::string, const char*> cases[] = {
         {WriteTestFile("garbage.3ds", std::vector<uint8_t>(80, 'x')), "not a 3DS file"},
         {WriteTestFile("model.obj", std::vector<uint8_t>(80, 'x')), "no triangles"},
-        {WriteTestFile("model.blend", std::vector<uint8_t>(80, 'x')), "not a 3DS, MS3D, OBJ or glTF file"},
+        {WriteTestFile("model.blend", std::vector<uint8_t>(80, 'x')), "not a 3DS, MS3D, OBJ, glTF, STL or PLY file"},
         {WriteTestFile("cut.ms3d", cut), "the file ends early"},
         {WriteTestFile("empty.ms3d", empty.Bytes()), "no triangles"},
         {::testing::TempDir() + "velmora_absent.3ds", "cannot be opened"},

@@ -175,7 +175,7 @@ TEST(ObjPolygons, FacesWhoseFirstCornersLieInALineKeepTheirPlaneAndArea) {
     ASSERT_TRUE(ReadObjText(tilted.str() + "f 1 2 3 4 5 6\n", "t.obj", &model));
     EXPECT_EQ(model.TriangleCount(), 4);
     double area = 0;
-    const std::vector<TriangleCorner>& corners = model.batches[0].corners;
+    const CornerList& corners = model.batches[0].corners;
     for (size_t t = 0; t < corners.size(); t += 3) {
         double u[3], v[3];
         for (int i = 0; i < 3; ++i) {
