@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "host/host_state.h"
 #include "platform/gl.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ void MakeModelReady(SaverWindowState& state) {
     }
     if (state.scene->MakeModelReadyStep()) {
         state.modelReady = true;
+        Trace("The model is ready: drawn from this frame on");
         StartSceneMotion(state);
     }
 }

@@ -190,8 +190,8 @@ std::string SaverOptionsHelp() {
         help += line + "\n";
     }
     help +=
-        "  -model FILE        your own model (3DS, MS3D, OBJ, glTF); the built-in lodge when\n"
-        "                     it cannot be used\n"
+        "  -model FILE        your own model (3DS, MS3D, OBJ, glTF, STL, PLY); the built-in\n"
+        "                     lodge when it cannot be used\n"
         "  -fps               the frame-rate text from the start (S or F4 toggles it in -window)\n"
         "\n"
         "Running:\n"
@@ -236,8 +236,8 @@ std::string XScreenSaverSettingsXml() {
         "\n"
         "  <_description>\n"
         "A textured log lodge drifts across the screen and turns about its three axes, "
-        "with optional lighting and a motion-blur trail. Choose a 3DS, MS3D, OBJ or glTF "
-        "model of your own to show instead; one that cannot be read is replaced by the lodge.\n"
+        "with optional lighting and a motion-blur trail. Choose a 3DS, MS3D, OBJ, glTF, STL "
+        "or PLY model of your own to show instead; one that cannot be read is replaced by the lodge.\n"
         "  </_description>\n"
         "</screensaver>\n";
     return xml;

@@ -76,7 +76,7 @@ std::string BrowseForModel(HWND dialog) {
     OPENFILENAMEW open = {};
     open.lStructSize = sizeof open;
     open.hwndOwner = dialog;
-    open.lpstrFilter = L"3D models (*.3ds;*.ms3d;*.obj;*.gltf;*.glb)\0*.3ds;*.ms3d;*.obj;*.gltf;*.glb\0";
+    open.lpstrFilter = L"3D models (*.3ds;*.ms3d;*.obj;*.gltf;*.glb;*.stl;*.ply)\0*.3ds;*.ms3d;*.obj;*.gltf;*.glb;*.stl;*.ply\0";
     open.lpstrFile = file.data();
     open.nMaxFile = static_cast<DWORD>(file.size());
     open.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;

@@ -205,10 +205,81 @@ def seeds_gltf() -> dict:
             "quantized.glb": gltfpack(), "meshopt.glb": gltfpack("-cc")}
 
 
+def stl_binary(header: bytes, facets: list) -> bytes:
+    """A binary STL: the header padded to 80 bytes, the count, then each facet's normal,
+    corners and attribute."""
+    body = b"".join(struct.pack("<12fH", 0, 0, 0, *corners, attribute) for corners, attribute in facets)
+    return header.ljust(80, b" ") + struct.pack("<I", len(facets)) + body
+
+
+def seeds_stl() -> dict:
+    """A tetrahedron in each spelling: plain binary, VisCAM facet colours (bit 15 set,
+    blue low), a Magics "COLOR=" header with facets of their own colour (bit 15 clear,
+    red low) and of the object's, ASCII in two solids, and binary under a "solid" header."""
+    faces = [(0, 0, 0, 0, 1, 0, 1, 0, 0), (0, 0, 0, 1, 0, 0, 0, 0, 1),
+             (0, 0, 0, 0, 0, 1, 0, 1, 0), (1, 0, 0, 0, 1, 0, 0, 0, 1)]
+    plain = [(f, 0) for f in faces]
+    viscam = [(f, a) for f, a in zip(faces, (0x8000 | 31 << 10, 0x8000 | 31 << 5, 0x8000 | 31, 0))]
+    magics = [(f, a) for f, a in zip(faces, (31, 31 << 5, 0x8000, 31 << 10))]
+    text = "solid first\r\n"
+    for i, f in enumerate(faces):
+        if i == 2:
+            text += "endsolid first\r\nsolid second\n"
+        text += "  facet normal 0 0 1\n    outer loop\n"
+        text += "".join(f"      vertex {f[k]} {f[k + 1]:+} {f[k + 2]}e0\n" for k in (0, 3, 6))
+        text += "    endloop\n  endfacet\n"
+    text += "endsolid second\n"
+    return {"binary.stl": stl_binary(b"binary tetrahedron", plain),
+            "viscam-colours.stl": stl_binary(b"coloured facets", viscam),
+            "magics-colours.stl": stl_binary(b"COLOR=\x33\x66\x99\xff,MATERIAL=" + bytes(12), magics),
+            "ascii.stl": text.encode(),
+            "solid-header.stl": stl_binary(b"solid binary\nfacet", plain)}
+
+
+def ply(encoding: str, header: str, rows: list) -> bytes:
+    """A PLY file: the header lines after the format line, then rows of (struct format,
+    values), packed in the encoding's byte order or written as text."""
+    data = f"ply\nformat {encoding} 1.0\n{header}end_header\n".encode()
+    for layout, values in rows:
+        if encoding == "ascii":
+            data += (" ".join(f"{v:g}" for v in values) + "\n").encode()
+        else:
+            data += struct.pack(("<" if encoding == "binary_little_endian" else ">") + layout, *values)
+    return data
+
+
+def seeds_ply() -> dict:
+    """A coloured, textured square (a quad and a triangle) with an edge element (a list)
+    before its faces, in each encoding; float colours with normals and wider types; and
+    per-face texture coordinates under a TextureFile comment, with CRLF lines."""
+    square = ("element vertex 4\nproperty float x\nproperty float y\nproperty float z\nproperty uchar red\n"
+              "property uchar green\nproperty uchar blue\nproperty float s\nproperty float t\n"
+              "element edge 1\nproperty list uchar int vertex\nelement face 2\nproperty list uchar int vertex_indices\n")
+    corners = ((0, 0), (1, 0), (1, 1), (0, 1))
+    rows = [("3f3B2f", (x, y, 0, 255 * x, 255 * y, 128, x, y)) for x, y in corners]
+    rows += [("B2i", (2, 0, 2)), ("B4i", (4, 0, 1, 2, 3)), ("B3i", (3, 0, 2, 3))]
+    lit = ("element vertex 3\nproperty float x\nproperty float y\nproperty double z\nproperty float nx\n"
+           "property float ny\nproperty float nz\nproperty float red\nproperty float green\nproperty float blue\n"
+           "property float alpha\nelement face 1\nproperty list uchar ushort vertex_indices\n")
+    lit_rows = [("2fd3f4f", (x, y, 0.5, 0, 0, 2, 0.25, 0.5, 1, 0.75)) for x, y in corners[:3]] + [("B3H", (3, 0, 1, 2))]
+    faces = ("comment TextureFile square.png\r\nobj_info scanned\r\nelement vertex 4\r\nproperty int16 x\r\n"
+             "property int16 y\r\nproperty int16 z\r\nelement face 2\r\nproperty int8 flags\r\n"
+             "property list uint8 uint32 vertex_index\r\nproperty list uint8 float32 texcoord\r\n")
+    face_rows = [("3h", (x, y, 0)) for x, y in corners]
+    face_rows += [("bB3I", (1, 3, 0, 1, 2)), ("B6f", (6, 0, 0, 1, 0, 1, 1)),
+                  ("bB4I", (0, 4, 0, 1, 2, 3)), ("B8f", (8, 0, 0, 1, 0, 1, 1, 0, 1))]
+    return {"square-ascii.ply": ply("ascii", square, rows),
+            "square-little.ply": ply("binary_little_endian", square, rows),
+            "square-big.ply": ply("binary_big_endian", square, rows),
+            "normals-float-colours.ply": ply("binary_little_endian", lit, lit_rows),
+            "face-texcoords.ply": ply("binary_big_endian", faces, face_rows),
+            "face-texcoords-ascii.ply": ply("ascii", faces, face_rows)}
+
+
 def main():
     makers = {"fuzz_3ds": seeds_3ds, "fuzz_ms3d": seeds_ms3d, "fuzz_bmp": seeds_bmp, "fuzz_jpeg": seeds_jpeg,
               "fuzz_zip": seeds_zip, "fuzz_obj": seeds_obj,
-              "fuzz_gltf": seeds_gltf}
+              "fuzz_gltf": seeds_gltf, "fuzz_stl": seeds_stl, "fuzz_ply": seeds_ply}
     for target, make in makers.items():
         folder = SEEDS / target
         shutil.rmtree(folder, ignore_errors=True)

@@ -127,3 +127,46 @@ def test_a_chosen_textured_gltf_model_is_drawn_textured(saver, tmp_path):
     write_teal_picture(tmp_path / "teal.png", 32)
     (tmp_path / "square.gltf").write_text(json.dumps(gltf_square("teal.png")))
     assert_the_teal_square_is_drawn(saver, tmp_path / "square.gltf", "own-model-gltf")
+
+
+def stl_teal_square() -> bytes:
+    """A binary STL of one square facing the viewer, its two facets teal in the 15-bit
+    colour with its valid bit (5 bits each: 0, 20, 20)."""
+    colour = 0x8000 | (0 << 10) | (20 << 5) | 20
+    facets = b"".join(struct.pack("<12fH", 0, 0, 1, *a, *b, *c, colour)
+                      for a, b, c in (((0, 0, 0), (10, 0, 0), (10, 10, 0)), ((0, 0, 0), (10, 10, 0), (0, 10, 0))))
+    return b"binary STL of a teal square".ljust(80, b" ") + struct.pack("<I", 2) + facets
+
+
+def ply_teal_square() -> bytes:
+    """An ascii PLY of the same square, teal by its vertex colours."""
+    return (b"ply\nformat ascii 1.0\ncomment a scan of a teal square\nelement vertex 4\n"
+            b"property float x\nproperty float y\nproperty float z\n"
+            b"property uchar red\nproperty uchar green\nproperty uchar blue\n"
+            b"element face 1\nproperty list uchar int vertex_indices\nend_header\n"
+            b"0 0 0 0 160 160\n10 0 0 0 160 160\n10 10 0 0 160 160\n0 10 0 0 160 160\n4 0 1 2 3\n")
+
+
+def test_an_stl_and_a_ply_chosen_in_the_dialog_are_shown_in_their_colours(saver, tmp_path):
+    from test_dialog import DIALOG, click, label_text, wait_until, wait_until_closed
+    for name, data in (("square.stl", stl_teal_square()), ("square.ply", ply_teal_square())):
+        model = tmp_path / name
+        model.write_bytes(data)
+        job = saver.start("/c")
+        saver.wait_for_window(DIALOG)
+        click(saver, DIALOG, 162)  # Browse...
+        saver.focus(saver.wait_for_window("Open"))
+        saver.xdotool("type", "--delay", "20", winpath(model))
+        saver.xdotool("key", "Return")
+        wait_until_closed(saver, "Open")
+        wait_until(lambda: label_text(saver, 161) == name, "the chosen file's name is shown")
+        wait_until(lambda: label_text(saver, 164) == "2 triangles, 0 textures", "the file's summary")
+        click(saver, DIALOG, 1)  # OK
+        assert job.result().get("exit_hex") == "0x00000001"
+        job, shot = show(saver, ["/s"], "Screensaver", "own-model-" + name.replace(".", "-"),
+                         ready=lambda shot, box: shot.count(is_teal) > 20000, **STEADY)
+        end(saver, job)
+        teal = shot.count(is_teal)
+        assert teal > 20000, f"{name}: the square's own colours fill a good part of the screen"
+        assert shot.count(is_wood) < teal / 50, f"{name}: not the lodge"
+        assert shot.count(is_cube_colour) < teal / 50, f"{name}: not the cube"

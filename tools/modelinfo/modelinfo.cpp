@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     if (!path) return Usage();
 
     const ModelKind kind = ModelKindOfFile(path);
-    if (kind == ModelKind::Obj || kind == ModelKind::Gltf) {
+    if (kind == ModelKind::Obj || kind == ModelKind::Gltf || kind == ModelKind::Stl || kind == ModelKind::Ply) {
         bool loaded = false;
         std::string reason;
         std::string json = DescribeTriangleModel(path, full, &loaded, &reason);

@@ -11,16 +11,28 @@ namespace {
 
 int ColorByte(float value) { return static_cast<int>(std::lround(std::fmin(std::fmax(value, 0.0f), 1.0f) * 255.0f)); }
 
+const char* FormatName(ModelKind kind) {
+    switch (kind) {
+        case ModelKind::Obj: return "obj";
+        case ModelKind::Stl: return "stl";
+        case ModelKind::Ply: return "ply";
+        default: return "gltf";
+    }
+}
+
 }  // namespace
 
 std::string DescribeTriangleModel(const char* path, bool full, bool* loaded, std::string* reason) {
-    const bool obj = ModelKindOfFile(path) == ModelKind::Obj;
     TriangleModel model;
     const ReadResult result = ReadModel(path, &model);
     *loaded = static_cast<bool>(result);
     if (!result) *reason = std::string(ReadFailureText(result.failure)) + (result.detail.empty() ? "" : ": ") + result.detail;
-    std::string out = std::string("{\"format\":\"") + (obj ? "obj" : "gltf") + "\",\"loaded\":";
+    bool colors = false;
+    for (const TriangleBatch& batch : model.batches) colors = colors || batch.vertexColors;
+    std::string out = std::string("{\"format\":\"") + FormatName(ModelKindOfFile(path)) + "\",\"loaded\":";
     out += *loaded ? "true" : "false";
+    out += ",\"vertexColors\":";
+    out += colors ? "true" : "false";
     out += ",\"materials\":[";
     for (size_t i = 0; i < model.materials.size(); ++i) {
         const TriangleMaterial& material = model.materials[i];
