@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/grid_files.h"
 #include "tests/unit/chunk_writer.h"
-
-// The grid's height at a vertex: a small ripple, so that the normals differ.
-inline float GridHeight(int column, int row) { return float((column * column + row * row) % 17) * 0.05f; }
 
 // One object: vertices (c, r, GridHeight(c, r) + lift) for columns 0..columns-1 and rows
 // firstRow..lastRow, texture coordinates (c / columns, r / uvRows). A 3DS object counts

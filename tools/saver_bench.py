@@ -10,7 +10,13 @@ line per run; nothing passes or fails.
     saver_bench.py VELMORA_SCR FLOOR_EXE [blur]
 
 With "blur", only the cost of the motion-blur trail: unpaced full-screen runs with
-and without it on this display, and the ratio of their frame rates."""
+and without it on this display, and the ratio of their frame rates.
+
+    saver_bench.py VELMORA_SCR FLOOR_EXE model MODEL_PATH
+
+With "model", the time from the saver's start to its first frame and to the first
+frame that draws the model at MODEL_PATH (a Windows path, stored as ModelFile): the
+saver's own trace of the moment ("The model is ready")."""
 import os
 import re
 import statistics
@@ -100,6 +106,54 @@ def blur_ratio():
     if plain and blurred:
         print(f"blur against no blur: {blurred['fps'] / plain['fps']:.2f} of the frame rate")
 
+
+READY = re.compile(r"^(\d+\.\d+):\S+:debugstr:.*The model is ready")
+
+
+def model_ready(model):
+    """REPEAT full-screen runs with `model` as ModelFile: seconds from the start to the
+    first frame and to the model's first frame, and their medians."""
+    firsts, readies = [], []
+    for _ in range(REPEAT):
+        registry()
+        subprocess.run([WINE, "reg", "add", r"HKCU\Software\VLG", "/v", "ModelFile", "/t", "REG_SZ", "/d", model,
+                        "/f"], capture_output=True, check=True)
+        log_path = "/tmp/velmora-bench-ready.log"
+        env = dict(os.environ, WINEDEBUG="+timestamp,+wgl,+debugstr")
+        started = uptime()
+        with open(log_path, "w") as log:
+            process = subprocess.Popen([WINE, SCR, "/s"], stdout=subprocess.DEVNULL, stderr=log, env=env)
+            first = ready = None
+            deadline = time.time() + 60
+            while ready is None and time.time() < deadline:
+                time.sleep(0.2)
+                with open(log_path, errors="replace") as read:
+                    for line in read:
+                        if first is None and SWAP.match(line):
+                            first = float(SWAP.match(line).group(1))
+                        if READY.match(line):
+                            ready = float(READY.match(line).group(1))
+                            break
+            process.kill()
+            process.wait()
+        # The saver's own Windows process outlives the wine launcher it was started by.
+        subprocess.run(["pkill", "-9", "-f", r"velmora\.scr /s"], capture_output=True)
+        os.unlink(log_path)
+        if ready is None or first is None:
+            print(f"{model}: the model was not drawn within 60 s")
+            continue
+        firsts.append(first - started)
+        readies.append(ready - started)
+        print(f"  a run: first frame {firsts[-1]:.2f} s, the model drawn {readies[-1]:.2f} s after the start")
+    registry()
+    if readies:
+        print(f"{model}: first frame {statistics.median(firsts):.2f} s, the model drawn "
+              f"{statistics.median(readies):.2f} s after the start (median of {len(readies)})")
+
+
+if len(sys.argv) > 4 and sys.argv[3] == "model":
+    model_ready(sys.argv[4])
+    sys.exit(0)
 
 if len(sys.argv) > 3 and sys.argv[3] == "blur":
     blur_ratio()
