@@ -201,7 +201,8 @@ std::string SaverOptionsHelp() {
         "  --help             this text\n"
         "\n"
         "Exit codes: 0 ended (SIGTERM, SIGINT, the window closed or gone), 1 cannot run\n"
-        "(no display, no OpenGL visual, no such window), 2 a bad option or value.\n";
+        "(no display, no OpenGL visual, no such window) or the display went away,\n"
+        "2 a bad option or value.\n";
     return help;
 }
 

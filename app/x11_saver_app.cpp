@@ -45,9 +45,6 @@ void Start(int width, int height, bool windowed) {
     // The built-in model's path names the private folder, whether or not it unpacks.
     running->modelFolder = MakePrivateModelFolder();
     const std::string& folder = running->modelFolder;
-    // Also when the process ends through exit() (the X connection lost).
-    static bool removalRegistered = false;
-    if (!removalRegistered) removalRegistered = std::atexit(RemoveModelFolder) == 0;
     std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "%s/%s", folder.c_str(), kDefaultModelName);
 
     StartSaverDrawing(state, 0, 0, width, height);
@@ -103,4 +100,4 @@ void Stop() {
 
 }  // namespace
 
-X11SaverCallbacks LodgeX11SaverCallbacks() { return {Start, Resize, Idle, Stop}; }
+X11SaverCallbacks LodgeX11SaverCallbacks() { return {Start, Resize, Idle, Stop, RemoveModelFolder}; }

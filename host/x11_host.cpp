@@ -39,6 +39,7 @@ struct X11Run {
     GLXContext context = nullptr;
     Atom deleteWindow = 0;
     bool gone = false;      // the target or the drawable was destroyed
+    void (*displayLost)() = nullptr;
 };
 
 X11Run run;
@@ -52,9 +53,13 @@ int OnXError(Display*, XErrorEvent* error) {
 }
 
 // The connection to the X server broke: nothing can be drawn or released any more.
+// Xlib ends the process if this returns; it ends here without exit handlers instead,
+// which a thread still reading a model could meet half torn down.
 int OnXIOError(Display*) {
     std::fprintf(stderr, "velmora: the connection to the X display was lost\n");
-    std::exit(kExitCannotRun);
+    std::fflush(stderr);
+    if (run.displayLost) run.displayLost();
+    std::_Exit(kExitCannotRun);
 }
 
 bool HasExtension(const char* list, const char* name) {
@@ -223,6 +228,7 @@ int RunX11Saver(const X11RunOptions& options, const X11SaverCallbacks& callbacks
                                                options.display.c_str());
         return kExitCannotRun;
     }
+    run.displayLost = callbacks.displayLost;
     XSetErrorHandler(OnXError);
     XSetIOErrorHandler(OnXIOError);
     int errorBase = 0, eventBase = 0;

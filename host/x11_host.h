@@ -35,6 +35,11 @@ struct X11SaverCallbacks {
     void (*idle)();
     // Before the context goes (still current): releases the scene.
     void (*stop)();
+    // The connection to the X server broke: releases what would outlive the process
+    // (files), touching nothing of the display. The process then ends at once with
+    // kExitCannotRun, running no exit handler: a model may still be read on another
+    // thread.
+    void (*displayLost)();
 };
 
 // ---- Provided by the host ---------------------------------------------------------

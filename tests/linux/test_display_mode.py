@@ -4,6 +4,7 @@ of its command line."""
 import os
 import re
 import signal
+import struct
 import subprocess
 import xml.etree.ElementTree as ElementTree
 
@@ -225,3 +226,39 @@ def test_the_xml_labels_are_the_configuration_dialogs():
     root = ElementTree.parse(VELMORA_XML).getroot()
     in_xml = {e.get("id"): e.get("_label") for e in root if e.tag in ("number", "boolean") and e.get("id") in dialog}
     assert len(dialog) == 13 and in_xml == dialog
+
+
+def big_stl(path):
+    """A binary STL of 4,000,000 facets (200 MB): seconds of reading for the mode."""
+    facet = struct.pack("<12fH", 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0)
+    with open(path, "wb") as out:
+        out.write(b"big".ljust(80, b" ") + struct.pack("<I", 4000000))
+        for _ in range(4):
+            out.write(facet * 1000000)
+
+
+@pytest.mark.parametrize("when", ["lodge", "reading"])
+def test_the_x_server_going_away_ends_it_with_1_and_leaves_nothing(run, tmp_path, when):
+    # A display of the test's own, killed under the running mode: once while the lodge
+    # is drawn, once while a big model is still being read.
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "640x480x24", "-nolisten", "tcp"],
+                              pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              start_new_session=True)
+    os.close(write)
+    try:
+        with os.fdopen(read) as numbers:
+            run.display = ":" + numbers.readline().strip()
+        if when == "lodge":
+            velmora = run.velmora("-root")
+            run.wait_for_lodge("display-lost")
+        else:
+            big_stl(tmp_path / "big.stl")
+            velmora = run.velmora("-root", "-model", str(tmp_path / "big.stl"))
+            wait_until(run.private_folders, "the run has started")
+    finally:
+        server.kill()
+        server.wait()
+    assert velmora.wait(30) == 1, "exit code 1, not a signal's"
+    assert "the connection to the X display was lost" in velmora.stderr.read()
+    assert run.private_folders() == [], "the private folder goes with the run"
