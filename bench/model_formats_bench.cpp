@@ -1,15 +1,11 @@
-// Loading one mesh of 100,000 triangles from each format a user may choose: OBJ
-// (tinyobjloader), binary glTF (tinygltf) and 3DS (split into two objects of 50,000
-// faces, as 3DS counts faces in 16 bits); and a mesh of 2,000,000 triangles from OBJ
-// and binary glTF, the size of a scan or a photogrammetry download. Each file is
-// written once; the reads run from the disk cache.
+// Loading one mesh of 100,000 triangles from OBJ, binary glTF and 3DS (split into two
+// objects of 50,000 faces, as 3DS counts faces in 16 bits); the large models of every
+// format are read by model_read_bench. Each file is written once; the reads run from
+// the disk cache.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "formats/gltf_reader.h"
 #include "formats/model3ds.h"
@@ -22,7 +18,6 @@ namespace {
 constexpr int kColumns = 201;      // vertices across
 constexpr int kRows = 251;         // vertices down: 200 x 250 cells, 100,000 triangles
 constexpr int kSplitRow = 125;     // the 3DS file's two objects meet at this row
-constexpr int kLargeSide = 1001;   // vertices across and down: 2,000,000 triangles
 
 std::string TempPath(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
 
@@ -35,28 +30,10 @@ const std::string& ObjPath() {
     return path;
 }
 
-const std::string& LargeObjPath() {
-    static const std::string path = [] {
-        const std::string written = TempPath("velmora_bench_large_grid.obj");
-        grid_files::WriteObj(written, kLargeSide, kLargeSide, true, false);
-        return written;
-    }();
-    return path;
-}
-
 const std::string& GlbPath() {
     static const std::string path = [] {
         const std::string written = TempPath("velmora_bench_grid.glb");
         grid_files::WriteGlb(written, kColumns, kRows);
-        return written;
-    }();
-    return path;
-}
-
-const std::string& LargeGlbPath() {
-    static const std::string path = [] {
-        const std::string written = TempPath("velmora_bench_large_grid.glb");
-        grid_files::WriteGlb(written, kLargeSide, kLargeSide);
         return written;
     }();
     return path;
@@ -94,24 +71,6 @@ void GltfLoad(benchmark::State& state) {
     }
 }
 
-void LargeObjLoad(benchmark::State& state) {
-    for (auto _ : state) {
-        TriangleModel model;
-        if (!ReadObjFile(LargeObjPath().c_str(), &model) || model.TriangleCount() != 2000000)
-            state.SkipWithError("OBJ did not read");
-        benchmark::DoNotOptimize(model.batches.data());
-    }
-}
-
-void LargeGltfLoad(benchmark::State& state) {
-    for (auto _ : state) {
-        TriangleModel model;
-        if (!ReadGltfFile(LargeGlbPath().c_str(), &model) || model.TriangleCount() != 2000000)
-            state.SkipWithError("glTF did not read");
-        benchmark::DoNotOptimize(model.batches.data());
-    }
-}
-
 void ThreeDSImport(benchmark::State& state) {
     for (auto _ : state) {
         Model3DS reader;
@@ -125,6 +84,4 @@ void ThreeDSImport(benchmark::State& state) {
 BENCHMARK(ObjLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(GltfLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(ThreeDSImport)->Unit(benchmark::kMillisecond);
-BENCHMARK(LargeObjLoad)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(LargeGltfLoad)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK_MAIN();
