@@ -1,5 +1,6 @@
 #include "formats/picture_decode.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -38,6 +39,70 @@ void TakeRowsUpsideDown(const unsigned char* rows, int width, int height, JpegIm
     picture->rowSpan = static_cast<int32_t>(rowSpan);
 }
 
+uint32_t BigEndian32(const unsigned char* bytes) {
+    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+// What a walk over a PNG's chunks finds before the decoder sees them.
+struct PngChunks {
+    bool withinBytes = true;        // every chunk's length fits the bytes left
+    bool emptyPictureChunk = false;  // an IDAT of no bytes
+    uint64_t pictureBytes = 0;      // the IDAT chunks' bytes together
+};
+
+PngChunks WalkPngChunks(const unsigned char* data, size_t size) {
+    PngChunks chunks;
+    size_t at = 8;
+    for (; size - at >= 12; at += 12 + size_t{BigEndian32(data + at)}) {
+        const uint32_t length = BigEndian32(data + at);
+        if (length > size - at - 12) break;
+        if (std::memcmp(data + at + 4, "IDAT", 4) == 0) {
+            chunks.pictureBytes += length;
+            chunks.emptyPictureChunk |= length == 0;
+        }
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) return chunks;
+    }
+    // A chunk longer than the bytes left, or part of one at the end.
+    chunks.withinBytes = at == size;
+    return chunks;
+}
+
+// Whether the PNG's chunks lie within its bytes and its picture data could hold the
+// rows its header announces. The decoder allocates a chunk's announced length before
+// reading it, and the whole picture before inflating: a damaged length or header in a
+// file of a few hundred bytes would cost hundreds of MB before the fault shows.
+bool PngFitsItsBytes(const unsigned char* data, size_t size, const PngChunks& chunks) {
+    // The signature, then IHDR: length, name, width, height, depth, colour type.
+    constexpr size_t kHeaderEnd = 8 + 8 + 10;
+    if (size < kHeaderEnd || !chunks.withinBytes) return false;
+    const uint64_t width = BigEndian32(data + 16), height = BigEndian32(data + 20);
+    const unsigned depth = data[24];
+    static const unsigned kChannels[7] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
+    const unsigned channels = data[25] < 7 ? kChannels[data[25]] : 0;
+    if (channels == 0 || depth == 0 || depth > 16) return true;  // the decoder names the fault
+    // Each row: a filter byte and its samples; an interlaced picture only has more.
+    // Deflate turns at best 2 bits into 258 bytes.
+    const uint64_t rowBytes = (width * channels * depth + 7) / 8;
+    const uint64_t rawBytes = height * (1 + rowBytes);
+    constexpr uint64_t kDeflateBestRatio = 1032;
+    return rawBytes / kDeflateBestRatio <= chunks.pictureBytes;
+}
+
+// The file without its empty IDAT chunks, which carry nothing: the decoder would copy
+// an empty first one into a buffer it has not made yet (a null pointer).
+std::vector<unsigned char> WithoutEmptyPictureChunks(const unsigned char* data, size_t size) {
+    std::vector<unsigned char> kept(data, data + 8);
+    for (size_t at = 8; size - at >= 12;) {
+        const size_t length = BigEndian32(data + at);
+        if (length > size - at - 12) break;
+        if (length != 0 || std::memcmp(data + at + 4, "IDAT", 4) != 0)
+            kept.insert(kept.end(), data + at, data + at + 12 + length);
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) break;
+        at += 12 + length;
+    }
+    return kept;
+}
+
 ReadResult DecodePng(const unsigned char* data, size_t size, JpegImage* picture) {
     ReadResult result;
     if (size > 0x7FFFFFFF) return result.fail(ReadFailure::TooLarge);
@@ -47,6 +112,17 @@ ReadResult DecodePng(const unsigned char* data, size_t size, JpegImage* picture)
     if (!IsAcceptedTextureSize(static_cast<size_t>(width), static_cast<size_t>(height))) {
         TraceF("Texture of %dx%d pixels is too large", width, height);
         return result.fail(ReadFailure::TooLarge);
+    }
+    const PngChunks chunks = WalkPngChunks(data, size);
+    if (!PngFitsItsBytes(data, size, chunks)) {
+        TraceF("Texture of %dx%d pixels is cut short", width, height);
+        return result.fail(ReadFailure::Truncated);
+    }
+    std::vector<unsigned char> mended;
+    if (chunks.emptyPictureChunk) {
+        mended = WithoutEmptyPictureChunks(data, size);
+        data = mended.data();
+        size = mended.size();
     }
     std::unique_ptr<unsigned char, void (*)(void*)> rows(
         stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 3), stbi_image_free);

@@ -101,6 +101,24 @@ def seeds_jpeg() -> dict:
             "cmyk.jpg": jpeg("-size", "8x8", "xc:orange", "-colorspace", "CMYK")}
 
 
+def png(*arguments: str) -> bytes:
+    return subprocess.run(["convert", *arguments], capture_output=True, check=True).stdout
+
+
+def seeds_png() -> dict:
+    # Every colour type and depth a glTF texture may use, and Adam7 interlacing.
+    gradient = ["-size", "12x7", "gradient:red-blue"]
+    return {"rgb.png": png(*gradient, "png24:-"),
+            "rgba.png": png(*gradient, "-alpha", "set", "-channel", "A", "-evaluate", "set", "50%", "png32:-"),
+            "palette.png": png(*gradient, "-colors", "8", "png8:-"),
+            "grey.png": png(*gradient, "-colorspace", "gray", "-depth", "8", "png:-"),
+            "grey-alpha.png": png(*gradient, "-colorspace", "gray", "-alpha", "set", "-channel", "A", "-evaluate", "set", "50%",
+                                  "-depth", "8", "png:-"),
+            "grey16.png": png(*gradient, "-colorspace", "gray", "-depth", "16", "png:-"),
+            "rgb48.png": png(*gradient, "-depth", "16", "png48:-"),
+            "interlaced.png": png(*gradient, "-interlace", "PNG", "png24:-")}
+
+
 def archive(members: list, method=zipfile.ZIP_DEFLATED) -> bytes:
     out = io.BytesIO()
     with zipfile.ZipFile(out, "w", method) as z:
@@ -278,6 +296,7 @@ def seeds_ply() -> dict:
 
 def main():
     makers = {"fuzz_3ds": seeds_3ds, "fuzz_ms3d": seeds_ms3d, "fuzz_bmp": seeds_bmp, "fuzz_jpeg": seeds_jpeg,
+              "fuzz_png": seeds_png,
               "fuzz_zip": seeds_zip, "fuzz_obj": seeds_obj,
               "fuzz_gltf": seeds_gltf, "fuzz_stl": seeds_stl, "fuzz_ply": seeds_ply}
     for target, make in makers.items():
