@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "host/host_state.h"
 #include "platform/gl.h"
+#include "platform/process_resources.h"
 #include "platform/trace.h"
 
 namespace {
@@ -43,6 +44,17 @@ void MakeModelReady(SaverWindowState& state) {
     }
 }
 
+// Once a minute of drawing, what the process holds: handles or GDI objects that keep
+// growing over a long run show a leak in the trace.
+void TraceHeldResources(SaverWindowState& state) {
+    state.resourceSeconds += state.frameSeconds;
+    if (state.resourceSeconds < 60.0f) return;
+    state.resourceSeconds -= 60.0f;
+    const ProcessResources held = CountProcessResources();
+    TraceF("Held after %d min of drawing: %lu handles, %lu GDI objects", ++state.resourceMinutes, held.handles,
+           held.gdiObjects);
+}
+
 }  // namespace
 
 void DrawFrame(SaverWindowState& state) {
@@ -64,6 +76,7 @@ void DrawFrame(SaverWindowState& state) {
     }
 
     CountFrameForRate(state.frameSeconds, &state.fpsSeconds, &state.fpsFrames, &state.fpsText);
+    TraceHeldResources(state);
     if (HostState.showFrameRate) DrawFrameRateText(state);
     if (state.swapBuffers) state.swapBuffers(state.swapContext);
 }

@@ -31,6 +31,8 @@ struct SaverWindowState {
     float fpsSeconds = 0.0f;        // towards the next frame-rate figure
     int32_t fpsFrames = 0;
     std::string fpsText;            // "FPS = ..." once 20 frames were drawn
+    float resourceSeconds = 0.0f;   // towards the next minute's trace of held resources
+    int32_t resourceMinutes = 0;
     void (*swapBuffers)(void* context) = nullptr;  // shows the finished frame
     void* swapContext = nullptr;
 };
