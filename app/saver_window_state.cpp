@@ -13,6 +13,13 @@ void StartSaverDrawing(SaverWindowState& state, int left, int top, int width, in
     if (Settings.lighting) SetUpLighting(state);
 }
 
+void ResizeSaverDrawing(SaverWindowState& state, int width, int height) {
+    if (width <= 0 || height <= 0 || !state.scene) return;
+    SetUpSceneView(state, 0, 0, width, height);
+    if (Settings.lighting) SetUpLighting(state);
+    state.scene->FitDriftToView(state.halfWidth, state.halfHeight);
+}
+
 void StartReadingSceneModel(SaverWindowState& state, bool builtInReady, bool noticesAsBoxes) {
     state.noticesAsBoxes = noticesAsBoxes;
     state.reading.reset(new SceneModelReadJob(state.scene->ModelChoice(builtInReady)));

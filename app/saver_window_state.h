@@ -41,6 +41,11 @@ struct SaverWindowState {
 // view of width x height pixels at (left, top), the scene, the text font and, when the
 // settings ask for it, the lighting.
 void StartSaverDrawing(SaverWindowState& state, int left, int top, int width, int height);
+
+// With the window's rendering context current, after its client area became width x
+// height pixels: the view and the light follow, and the drift is brought inside the
+// new bounds. An empty area (a minimised window) changes nothing.
+void ResizeSaverDrawing(SaverWindowState& state, int width, int height);
 // Starts reading the scene's model on a thread of its own (the built-in lodge only
 // when builtInReady: it was unpacked whole); the window stays black until it is drawn.
 // The readers' notices then go to boxes when noticesAsBoxes, else to the trace.

@@ -139,6 +139,11 @@ static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam
             initSaver(window);
             if (SaverWindowRecord* record = RecordOf(window)) record->drawing.sceneRunning = true;
             break;
+        case WM_SIZE:
+            // Maximised, restored or dragged: the view follows the client area.
+            if (SaverWindowRecord* record = RecordOf(window); record && record->rc && wParam != SIZE_MINIMIZED)
+                ResizeSaverDrawing(record->drawing, LOWORD(lParam), HIWORD(lParam));
+            break;
         case WM_DESTROY:
             if (SaverWindowRecord* record = RecordOf(window)) record->drawing.sceneRunning = false;
             ShutdownSaver(window);

@@ -61,9 +61,7 @@ void Start(int width, int height, bool windowed) {
 
 void Resize(int width, int height) {
     if (!running) return;
-    SaverWindowState& state = running->drawing;
-    SetUpSceneView(state, 0, 0, width, height);
-    state.scene->FitDriftToView(state.halfWidth, state.halfHeight);
+    ResizeSaverDrawing(running->drawing, width, height);
 }
 
 // A chosen model that is not drawn is always said: the command line named it.

@@ -66,6 +66,22 @@ static uint32_t DisplayRefreshRate(HWND window) {
     return mode.dmDisplayFrequency;
 }
 
+// The timer that has a full-screen window look at the desktop's size.
+static constexpr UINT_PTR kDesktopCheckTimer = 1;
+
+// A resolution changed, or a monitor came or went: the full-screen window covers the
+// desktop as it is now, and its view follows through WM_SIZE.
+static void CoverDesktop(HWND window) {
+    const RECT desktop = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                          GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                          GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    RECT now = {};
+    if (!GetWindowRect(window, &now) || EqualRect(&now, &desktop)) return;
+    Trace("Saver window: the desktop changed its size, covering it again");
+    SetWindowPos(window, HWND_TOPMOST, desktop.left, desktop.top, desktop.right - desktop.left,
+                 desktop.bottom - desktop.top, SWP_NOACTIVATE);
+}
+
 static bool RegisterSaverClass(HCURSOR cursor) {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
@@ -163,6 +179,9 @@ int RunWindowed() {
 LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
+            // Wine changes the desktop's size on a monitor's change without telling its
+            // windows: full screen also looks once a second.
+            if (!HostState.previewMode && !HostState.windowedMode) SetTimer(window, kDesktopCheckTimer, 1000, nullptr);
             HostState.referenceCursor = CursorPosition();
             HostState.mouseMoveThreshold = MouseThresholdForDpi(WindowDpi(window));
             if (!HostState.previewMode && !HostState.windowedMode) SetCursor(nullptr);
@@ -176,6 +195,10 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
             break;
         case WM_POWERBROADCAST:
             if (DisplayTurnedOn(wParam, lParam)) HostState.monitorPoweredDown = 0;
+            break;
+        case WM_DISPLAYCHANGE:
+        case WM_TIMER:
+            if (!HostState.previewMode && !HostState.windowedMode) CoverDesktop(window);
             break;
         case WM_SYSCOMMAND:
             if (HostState.previewMode) break;

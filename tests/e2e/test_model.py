@@ -5,6 +5,7 @@ import subprocess
 import time
 from pathlib import Path
 
+from conftest import wait_until
 from test_scene import is_black, is_cube_colour, is_wood
 
 
@@ -72,6 +73,36 @@ def test_windowed_run_shows_the_lodge(saver):
     drawn, wood, cube = lodge_share(shot, client)
     assert drawn > 5000
     assert wood > 0.5 and cube < 0.02
+
+
+def wood_in_shots(saver, name, box, count=12, interval=0.5):
+    """Wood pixels within `box` in each of `count` screenshots, `interval` s apart."""
+    found = []
+    for i in range(count):
+        found.append(saver.screen_pixels(f"{name}-{i}").count(is_wood, box))
+        time.sleep(interval)
+    return found
+
+
+def test_windowed_run_follows_its_size(saver):
+    # At the top speed the lodge crosses a wide view within a few seconds.
+    saver.xdotool("mousemove", 1000, 750)
+    job, _ = show(saver, ["/w"], "Windowed Screensaver", "resize-start", vel=100)
+    saver.xdotool("windowmove", job.window, 0, 0)
+    saver.xdotool("windowsize", job.window, 1000, 720)
+    left, top, right, bottom = wait_until(lambda: (lambda b: b if b[2] - b[0] >= 990 else None)(
+        saver.window_box(job.window)), "the window takes its new size")
+    # Drawn beyond the width of the window it started in, wherever its old view stood.
+    beyond = wood_in_shots(saver, "resize-larger", (left + 560, top, right, bottom))
+    assert max(beyond) > 1500, beyond
+
+    saver.xdotool("windowsize", job.window, 320, 260)
+    left, top, right, bottom = wait_until(lambda: (lambda b: b if b[2] - b[0] <= 330 else None)(
+        saver.window_box(job.window)), "the window takes its new size")
+    # Smaller: the lodge stays in sight in every shot, not drifting out of the view.
+    inside = wood_in_shots(saver, "resize-smaller", (left, top, right, bottom))
+    assert min(inside) > 300, inside
+    close_windowed(saver, job)
 
 
 def test_preview_runs_in_the_background_until_its_parent_goes(saver):
