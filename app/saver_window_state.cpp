@@ -22,7 +22,7 @@ void ResizeSaverDrawing(SaverWindowState& state, int width, int height) {
 
 void StartReadingSceneModel(SaverWindowState& state, bool builtInReady, bool noticesAsBoxes) {
     state.noticesAsBoxes = noticesAsBoxes;
-    state.reading.reset(new SceneModelReadJob(state.scene->ModelChoice(builtInReady)));
+    state.reading = StartSceneModelRead(state.scene->ModelChoice(builtInReady));
 }
 
 void ReportPendingNotices(SaverWindowState& state) {

@@ -1,7 +1,6 @@
 #include "app/scene_model_read.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <utility>
 
@@ -82,43 +81,6 @@ SceneModelRead ReadSceneModel(const SceneModelChoice& choice) {
     return read;
 }
 
-SceneModelReadJob::SceneModelReadJob(SceneModelChoice choice) : shared(std::make_shared<Shared>()) {
-    // The thread holds the shared part itself: it outlives a job dropped early.
-    thread = std::thread([state = shared, choice = std::move(choice)] {
-        SceneModelRead result = ReadSceneModel(choice);
-        std::lock_guard<std::mutex> hold(state->lock);
-        state->result = std::move(result);
-        state->finished = true;
-        state->done.notify_all();
-    });
-}
-
-namespace {
-std::atomic<bool> abandonedReads{false};
-}  // namespace
-
-SceneModelReadJob::~SceneModelReadJob() {
-    if (finished()) {
-        thread.join();
-    } else {
-        abandonedReads = true;
-        thread.detach();
-    }
-}
-
-bool SceneModelReadJob::AnyAbandoned() { return abandonedReads; }
-
-bool SceneModelReadJob::finished() const {
-    std::lock_guard<std::mutex> hold(shared->lock);
-    return shared->finished;
-}
-
-void SceneModelReadJob::wait() const {
-    std::unique_lock<std::mutex> hold(shared->lock);
-    shared->done.wait(hold, [this] { return shared->finished; });
-}
-
-SceneModelRead SceneModelReadJob::take() {
-    std::lock_guard<std::mutex> hold(shared->lock);
-    return std::move(shared->result);
+std::unique_ptr<SceneModelReadJob> StartSceneModelRead(SceneModelChoice choice) {
+    return std::make_unique<SceneModelReadJob>([choice = std::move(choice)] { return ReadSceneModel(choice); });
 }

@@ -3,12 +3,10 @@
 // decoded. What needs the GL context (textures, display lists) is done afterwards, in
 // short steps, by the scene that takes the result.
 #pragma once
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
+#include "app/background_job.h"
 #include "app/model_fit.h"
 #include "formats/model_reader.h"
 #include "formats/triangle_model.h"
@@ -37,33 +35,7 @@ struct SceneModelRead {
 // Reads as the scene has always chosen, with the same trace lines. Needs no GL context.
 SceneModelRead ReadSceneModel(const SceneModelChoice& choice);
 
-// ReadSceneModel on a thread of its own. Dropping the job while it still reads leaves
-// that thread to finish alone: its result is thrown away and never reaches another
-// scene, and the caller does not wait for it.
-class SceneModelReadJob {
-public:
-    explicit SceneModelReadJob(SceneModelChoice choice);
-    ~SceneModelReadJob();
-    SceneModelReadJob(const SceneModelReadJob&) = delete;
-    SceneModelReadJob& operator=(const SceneModelReadJob&) = delete;
-
-    bool finished() const;
-    // Waits until finished (tests, and callers that cannot go on without the model).
-    void wait() const;
-    // The result, once finished; taken once.
-    SceneModelRead take();
-    // Whether a job was dropped while its thread still read. Such a thread may still
-    // be in the readers when the process ends: the process then ends without running
-    // its exit handlers, which would tear down what the thread may be using.
-    static bool AnyAbandoned();
-
-private:
-    struct Shared {
-        mutable std::mutex lock;
-        mutable std::condition_variable done;
-        bool finished = false;
-        SceneModelRead result;
-    };
-    std::shared_ptr<Shared> shared;
-    std::thread thread;
-};
+// ReadSceneModel on a thread of its own (see BackgroundJob: a job dropped while it
+// still reads leaves its thread to finish alone; its result reaches no scene).
+using SceneModelReadJob = BackgroundJob<SceneModelRead>;
+std::unique_ptr<SceneModelReadJob> StartSceneModelRead(SceneModelChoice choice);

@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/background_job.h"
 #include "app/model_summary.h"
 #include "app/settings.h"
 #include "app/win32_dialog_layout.h"
@@ -34,34 +34,33 @@ constexpr int kCaptionLabelId = IDC_CAPTION;  // every caption label; never addr
 // The model file the dialog shows; stored by OK only. Empty: the built-in lodge.
 std::string shownModelFile;
 
-// A model file's summary, read on a thread of its own, arrives as this message:
-// wParam the number of the reading, lParam the summary (a ModelFileSummary to delete).
+// A model file's summary is read as background work; its end is told by this message,
+// which carries nothing: the dialog takes the summary from the job it still holds.
 constexpr UINT kModelSummaryRead = WM_APP + 1;
-// The number of the reading whose summary the dialog waits for. A summary of any other
-// number is of a file no longer shown, and is dropped.
-WPARAM awaitedSummary = 0;
+// The summary being read of the file shown. Showing another file, or closing the
+// dialog, drops it: a dropped job tells nobody.
+std::unique_ptr<BackgroundJob<ModelFileSummary>> summaryJob;
 
 // Reading a large model takes seconds: the dialog says "Reading..." and stays usable.
 void StartModelSummary(HWND dialog, const std::string& path) {
-    const WPARAM number = ++awaitedSummary;
     SetDlgItemTextW(dialog, IDC_MODEL_SUMMARY, L"Reading...");
-    std::thread([dialog, path, number] {
-        auto* summary = new ModelFileSummary(SummarizeModelFile(path));
-        if (!PostMessageW(dialog, kModelSummaryRead, number, reinterpret_cast<LPARAM>(summary))) delete summary;
-    }).detach();
+    summaryJob = std::make_unique<BackgroundJob<ModelFileSummary>>(
+        [path] { return SummarizeModelFile(path); }, [dialog] { PostMessageW(dialog, kModelSummaryRead, 0, 0); });
 }
 
-void OnModelSummaryRead(HWND dialog, WPARAM number, LPARAM summary) {
-    std::unique_ptr<ModelFileSummary> read(reinterpret_cast<ModelFileSummary*>(summary));
-    if (number == awaitedSummary) SetDlgItemTextW(dialog, IDC_MODEL_SUMMARY, WideFromUtf8(read->text).c_str());
-    else Trace("Model summary of a file no longer shown: dropped");
+// A message of a job dropped since finds the job now held unfinished, or none.
+void OnModelSummaryRead(HWND dialog) {
+    if (!summaryJob || !summaryJob->finished()) return;
+    const ModelFileSummary summary = summaryJob->take();
+    summaryJob.reset();
+    SetDlgItemTextW(dialog, IDC_MODEL_SUMMARY, WideFromUtf8(summary.text).c_str());
 }
 
 // The model row: the file's name (or the lodge) and what reading it finds.
 void ShowModelFile(HWND dialog, const std::string& path) {
     shownModelFile = path;
     if (path.empty()) {
-        ++awaitedSummary;  // a summary still being read is of no file shown
+        summaryJob.reset();  // a summary still being read is of no file shown
         SetDlgItemTextW(dialog, IDC_MODEL_NAME, L"Built-in lodge");
         SetDlgItemTextW(dialog, IDC_MODEL_SUMMARY, L"");
         return;
@@ -210,8 +209,12 @@ INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wP
         case WM_HSCROLL:
             return updateTrackbarLabel(dialog, reinterpret_cast<HWND>(lParam));
         case kModelSummaryRead:
-            OnModelSummaryRead(dialog, wParam, lParam);
+            OnModelSummaryRead(dialog);
             return TRUE;
+        case WM_DESTROY:
+            // OK or Cancel while a summary is read: the dialog ends at once.
+            summaryJob.reset();
+            return FALSE;
         case WM_COMMAND:
             Trace("ScreenSaverConfigureDialog:\tCaught a WM_COMMAND signal");
             OnCommand(dialog, LOWORD(wParam));

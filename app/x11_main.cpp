@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/scene_model_read.h"
+#include "app/background_job.h"
 #include "app/settings.h"
 #include "app/settings_options.h"
 #include "app/x11_saver_app.h"
@@ -27,6 +27,6 @@ int main(int argc, char** argv) {
     const int code = RunX11Saver(parsed.run, LodgeX11SaverCallbacks());
     // A model still being read when the run ended: end at once, without the exit
     // handlers that its thread could still meet (the private folder is already gone).
-    if (SceneModelReadJob::AnyAbandoned()) std::_Exit(code);
+    if (AnyBackgroundJobAbandoned()) std::_Exit(code);
     return code;
 }
