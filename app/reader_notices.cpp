@@ -1,6 +1,6 @@
 #include "app/reader_notices.h"
 
-#include "host/message_box.h"
+#include "platform/message_box.h"
 #include "platform/trace.h"
 
 void ReportReaderNotices(const ReadResult& result, bool asBoxes) {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "host/host_state.h"
-#include "host/user_store.h"
+#include "platform/user_store.h"
 #include "platform/temp_folder.h"
 #include "platform/trace.h"
 #include "resources/resource_ids.h"

@@ -13,7 +13,7 @@
 #include "app/unpack_default_model.h"
 #include "app/win32_configure_dialog.h"
 #include "app/win32_saver_app.h"
-#include "host/frame_timer.h"
+#include "platform/frame_timer.h"
 #include "host/host_state.h"
 #include "host/pixel_format.h"
 #include "host/win32_host.h"

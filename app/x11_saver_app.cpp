@@ -14,7 +14,7 @@
 #include "app/scene_view.h"
 #include "app/settings.h"
 #include "app/unpack_default_model.h"
-#include "host/frame_timer.h"
+#include "platform/frame_timer.h"
 #include "platform/trace.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The saver window in its three shapes, the message loop with frame pacing, and the
 // input rules that decide when a run ends.
 #include "host/frame_pacing.h"
-#include "host/frame_timer.h"
+#include "platform/frame_timer.h"
 #include "host/host_state.h"
 #include "host/mouse_rule.h"
 #include "host/win32_host.h"

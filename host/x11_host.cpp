@@ -19,7 +19,7 @@
 #include <X11/keysym.h>
 
 #include "host/frame_pacing.h"
-#include "host/frame_timer.h"
+#include "platform/frame_timer.h"
 #include "host/host_state.h"
 #include "platform/trace.h"
 

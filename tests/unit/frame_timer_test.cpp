@@ -1,7 +1,7 @@
 // FrameTimer against a fake clock.
 #include <gtest/gtest.h>
 
-#include "host/frame_timer.h"
+#include "platform/frame_timer.h"
 
 namespace {
 

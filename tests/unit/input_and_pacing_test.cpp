@@ -11,7 +11,7 @@
 #include "host/frame_pacing.h"
 #include "host/host_state.h"
 #include "host/mouse_rule.h"
-#include "host/user_store.h"
+#include "platform/user_store.h"
 
 #if defined(_WIN32)
 #include <windows.h>

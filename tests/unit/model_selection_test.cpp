@@ -14,7 +14,7 @@
 #include "app/scene_view.h"
 #include "app/settings.h"
 #include "formats/model_reader.h"
-#include "host/message_box.h"
+#include "platform/message_box.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
 #include "tests/unit/chunk_writer.h"

@@ -10,7 +10,7 @@
 
 #include "app/settings.h"
 #include "host/host_state.h"
-#include "host/user_store.h"
+#include "platform/user_store.h"
 #include "platform/trace.h"
 
 #if !defined(_WIN32)

@@ -20,7 +20,7 @@
 #include "app/settings.h"
 #include "app/win32_configure_dialog.h"
 #include "host/host_state.h"
-#include "host/user_store.h"
+#include "platform/user_store.h"
 #include "host/win32_host.h"
 #include "platform/trace.h"
 #include "tests/unit/ms3d_writer.h"

@@ -5,7 +5,7 @@
 #include "app/settings.h"
 #include "host/host_state.h"
 #include "host/pixel_format.h"
-#include "host/user_store.h"
+#include "platform/user_store.h"
 
 namespace {
 

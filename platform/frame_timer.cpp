@@ -1,4 +1,4 @@
-#include "host/frame_timer.h"
+#include "platform/frame_timer.h"
 
 FrameTimer::FrameTimer(const FrameClock& clock_) : clock(clock_) {
     lastDelta = 0.0f;

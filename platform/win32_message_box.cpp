@@ -1,7 +1,8 @@
-// Off Windows a message box is one line on standard error: "caption: text".
-#include <cstdio>
+// Modal boxes with an OK button: the readers' own with no owner window, a
+// library's error with an error icon over the active window.
+#include <windows.h>
 
-#include "host/message_box.h"
+#include "platform/message_box.h"
 
 static MessageBoxSink currentSink = nullptr;
 
@@ -10,12 +11,15 @@ void ShowMessageBox(const char* text, const char* caption) {
         currentSink(text, caption);
         return;
     }
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-    std::fflush(stderr);
+    MessageBoxA(nullptr, text, caption, MB_OK);
 }
 
 void ShowErrorMessageBox(const char* text, const char* caption) {
-    ShowMessageBox(text, caption);
+    if (currentSink) {
+        currentSink(text, caption);
+        return;
+    }
+    MessageBoxA(GetActiveWindow(), text, caption, MB_OK | MB_ICONERROR);
 }
 
 MessageBoxSink SetMessageBoxSink(MessageBoxSink sink) {

@@ -13,7 +13,7 @@
 #include <vector>
 #include <sys/stat.h>
 
-#include "host/user_store.h"
+#include "platform/user_store.h"
 
 struct UserStoreKey {
     std::string file;

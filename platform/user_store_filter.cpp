@@ -1,4 +1,4 @@
-#include "host/user_store.h"
+#include "platform/user_store.h"
 
 static UserValueWriteFilter writeFilter = nullptr;
 

@@ -1,8 +1,7 @@
-// Modal boxes with an OK button: the readers' own with no owner window, a
-// library's error with an error icon over the active window.
-#include <windows.h>
+// Off Windows a message box is one line on standard error: "caption: text".
+#include <cstdio>
 
-#include "host/message_box.h"
+#include "platform/message_box.h"
 
 static MessageBoxSink currentSink = nullptr;
 
@@ -11,15 +10,12 @@ void ShowMessageBox(const char* text, const char* caption) {
         currentSink(text, caption);
         return;
     }
-    MessageBoxA(nullptr, text, caption, MB_OK);
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    std::fflush(stderr);
 }
 
 void ShowErrorMessageBox(const char* text, const char* caption) {
-    if (currentSink) {
-        currentSink(text, caption);
-        return;
-    }
-    MessageBoxA(GetActiveWindow(), text, caption, MB_OK | MB_ICONERROR);
+    ShowMessageBox(text, caption);
 }
 
 MessageBoxSink SetMessageBoxSink(MessageBoxSink sink) {

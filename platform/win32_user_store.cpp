@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "platform/little_endian.h"
-#include "host/user_store.h"
+#include "platform/user_store.h"
 #include "platform/trace.h"
 #include "platform/win32_utf8.h"
 
