@@ -303,6 +303,33 @@ class Saver:
         shutil.rmtree(self.traces, ignore_errors=True)
 
 
+def wineserver() -> str:
+    return "/usr/lib/wine/wineserver" if os.path.exists("/usr/lib/wine/wineserver") else "wineserver"
+
+
+def saver_on_display(folder: Path, display_environ: dict) -> Saver:
+    """A Saver on another display, with a copy of the test's Wine prefix in `folder`
+    and a wineserver of its own (a wineserver belongs to one display)."""
+    prefix = folder / "wineprefix"
+    shutil.copytree(os.environ["WINEPREFIX"], prefix, symlinks=True)
+    environ = dict(display_environ, WINEPREFIX=str(prefix))
+    subprocess.run([wineserver(), "-p"], env=environ, check=True)
+    saver = Saver(environ)
+    # The first program starts Wine's services, which keep whatever output they
+    # inherit open for good: give them none.
+    subprocess.run([saver.wine, "cmd", "/c", "exit", "0"], env=environ, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=120)
+    saver.reg_delete_key()  # the copy may hold whatever the last test stored
+    return saver
+
+
+def end_saver_on_display(saver: Saver):
+    """Ends what a saver_on_display started: its runs, then its wineserver."""
+    saver.cleanup()
+    subprocess.run([wineserver(), "-k"], env=saver.environ, capture_output=True)
+    subprocess.run([wineserver(), "-w"], env=saver.environ, capture_output=True, timeout=60)
+
+
 @pytest.fixture(scope="session", autouse=True)
 def environment():
     for name in ("DISPLAY", "WINEPREFIX"):

@@ -14,17 +14,13 @@ from pathlib import Path
 
 import pytest
 
-from conftest import ARTIFACTS, Saver, wait_until
+from conftest import ARTIFACTS, Saver, end_saver_on_display, saver_on_display, wait_until
 
 DISPLAYS = {
     "3840x2160": ["-screen", "0", "3840x2160x24"],
     "3840x1080": ["-screen", "0", "3840x1080x24"],
 }
 SHOT_WIDTH = 480  # screenshots are judged scaled down: a 4K one has 8 million pixels
-
-
-def wineserver() -> str:
-    return "/usr/lib/wine/wineserver" if os.path.exists("/usr/lib/wine/wineserver") else "wineserver"
 
 
 def start_display(folder: Path, screens: list) -> tuple:
@@ -53,27 +49,14 @@ def start_display(folder: Path, screens: list) -> tuple:
 def large_screen(request):
     folder = Path(tempfile.mkdtemp(prefix="velmora-large-"))
     processes = []
-    environ = None
     saver = None
     try:
         display, processes = start_display(folder, DISPLAYS[request.param])
-        prefix = folder / "wineprefix"
-        shutil.copytree(os.environ["WINEPREFIX"], prefix, symlinks=True)
-        environ = dict(os.environ, DISPLAY=display, WINEPREFIX=str(prefix))
-        subprocess.run([wineserver(), "-p"], env=environ, check=True)
-        saver = Saver(environ)
-        # The first program starts Wine's services, which keep whatever output they
-        # inherit open for good: give them none.
-        subprocess.run([saver.wine, "cmd", "/c", "exit", "0"], env=environ, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=120)
-        saver.reg_delete_key()  # the copy may hold whatever the last test stored
+        saver = saver_on_display(folder, dict(os.environ, DISPLAY=display))
         yield request.param, saver
     finally:
         if saver:
-            saver.cleanup()
-        if environ:
-            subprocess.run([wineserver(), "-k"], env=environ, capture_output=True)
-            subprocess.run([wineserver(), "-w"], env=environ, capture_output=True, timeout=60)
+            end_saver_on_display(saver)
         for process in processes:
             process.terminate()
             process.wait(timeout=30)

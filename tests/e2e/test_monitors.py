@@ -1,7 +1,6 @@
 """The full-screen saver on a desk of two monitors of different sizes, heights and
 rates (1920 x 1080 at 60 Hz, and 1280 x 1024 at 144 Hz lower by 256 pixels beside it):
 an Xvnc display of its own with a copy of the test's Wine prefix."""
-import os
 import shutil
 import subprocess
 import tempfile
@@ -9,9 +8,8 @@ from pathlib import Path
 
 import pytest
 
-from conftest import Saver, wait_until
+from conftest import end_saver_on_display, saver_on_display, wait_until
 from monitor_desk import Monitor, MonitorDesk, bounding_box
-from test_large_screens import wineserver
 
 TWO_MONITORS = [Monitor(0, 0, 1920, 1080, 60), Monitor(1920, 256, 1280, 1024, 144)]
 
@@ -19,30 +17,18 @@ TWO_MONITORS = [Monitor(0, 0, 1920, 1080, 60), Monitor(1920, 256, 1280, 1024, 14
 @pytest.fixture(scope="module")
 def desk():
     folder = Path(tempfile.mkdtemp(prefix="velmora-monitors-"))
-    screens = environ = saver = None
+    screens = saver = None
     try:
         screens = MonitorDesk(folder, TWO_MONITORS)
-        prefix = folder / "wineprefix"
-        shutil.copytree(os.environ["WINEPREFIX"], prefix, symlinks=True)
-        environ = dict(screens.environ, WINEPREFIX=str(prefix))
-        subprocess.run([wineserver(), "-p"], env=environ, check=True)
-        saver = Saver(environ)
-        # The first program starts Wine's services, which keep whatever output they
-        # inherit open for good: give them none.
-        subprocess.run([saver.wine, "cmd", "/c", "exit", "0"], env=environ, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=120)
+        saver = saver_on_display(folder, screens.environ)
         # Under a window manager Wine makes a popup over several monitors full screen on
         # one of them, unless it leaves its windows unmanaged.
         subprocess.run([saver.wine, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/t", "REG_SZ",
-                        "/d", "N", "/f"], env=environ, capture_output=True, check=True, timeout=60)
-        saver.reg_delete_key()
+                        "/d", "N", "/f"], env=saver.environ, capture_output=True, check=True, timeout=60)
         yield screens, saver
     finally:
         if saver:
-            saver.cleanup()
-        if environ:
-            subprocess.run([wineserver(), "-k"], env=environ, capture_output=True)
-            subprocess.run([wineserver(), "-w"], env=environ, capture_output=True, timeout=60)
+            end_saver_on_display(saver)
         if screens:
             screens.stop()
         shutil.rmtree(folder, ignore_errors=True)
