@@ -11,7 +11,6 @@
 
 #include "app/frame.h"
 #include "app/saver_window_state.h"
-#include "app/scene_view.h"
 #include "app/settings.h"
 #include "app/unpack_default_model.h"
 #include "platform/frame_timer.h"

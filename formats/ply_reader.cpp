@@ -721,17 +721,8 @@ ReadResult Read(const uint8_t* data, size_t size, const char* path, TriangleMode
 }  // namespace
 
 ReadResult ReadPlyBytes(const uint8_t* data, size_t size, const char* path, TriangleModel* model) {
-    *model = TriangleModel();
-    ReadResult result;
-    if (!data || size == 0) return result.fail(ReadFailure::NotThisFormat, "an empty file");
-    try {
-        result = Read(data, size, path, model);
-    } catch (const std::bad_alloc&) {
-        result.fail(ReadFailure::TooLarge, "out of memory");
-    } catch (const std::exception& error) {
-        // Whatever else stops the reading: a reason, never an end of the program.
-        result.fail(ReadFailure::Unsupported, error.what());
-    }
-    if (!result) *model = TriangleModel();
-    return result;
+    return ReadIntoEmptyModel(model, [&]() -> ReadResult {
+        if (!data || size == 0) return ReadResult().fail(ReadFailure::NotThisFormat, "an empty file");
+        return Read(data, size, path, model);
+    });
 }

@@ -312,17 +312,8 @@ ReadResult ReadAscii(const uint8_t* data, size_t size, TriangleModel* model) {
 }  // namespace
 
 ReadResult ReadStlBytes(const uint8_t* data, size_t size, const char*, TriangleModel* model) {
-    *model = TriangleModel();
-    ReadResult result;
-    try {
-        if (data == nullptr) size = 0;
-        result = data && IsAsciiStl(data, size, size) ? ReadAscii(data, size, model) : ReadBinary(data, size, model);
-    } catch (const std::bad_alloc&) {
-        result.fail(ReadFailure::TooLarge, "out of memory");
-    } catch (const std::exception& error) {
-        // Whatever else stops the reading: a reason, never an end of the program.
-        result.fail(ReadFailure::Unsupported, error.what());
-    }
-    if (!result) *model = TriangleModel();
-    return result;
+    if (data == nullptr) size = 0;
+    return ReadIntoEmptyModel(model, [&]() -> ReadResult {
+        return data && IsAsciiStl(data, size, size) ? ReadAscii(data, size, model) : ReadBinary(data, size, model);
+    });
 }

@@ -5,7 +5,9 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -96,3 +98,21 @@ void BuildCornerNormals(TriangleBatch& batch, const uint32_t* places, size_t pla
 // places: equal numbers for equal position bits, from 0 in the order the places first
 // appear. Returns how many places there are.
 size_t NumberPlaces(const float* positions, size_t count, size_t stride, uint32_t* places);
+
+// Runs a reader's `read()` into `model`, which starts empty and is left empty when the
+// read fails: running out of memory is a model too large, any other exception a
+// reason the file is not supported, never an end of the program.
+template <typename Read>
+ReadResult ReadIntoEmptyModel(TriangleModel* model, Read read) {
+    *model = TriangleModel();
+    ReadResult result;
+    try {
+        result = read();
+    } catch (const std::bad_alloc&) {
+        result.fail(ReadFailure::TooLarge, "out of memory");
+    } catch (const std::exception& error) {
+        result.fail(ReadFailure::Unsupported, error.what());
+    }
+    if (!result) *model = TriangleModel();
+    return result;
+}
