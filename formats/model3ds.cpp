@@ -41,6 +41,22 @@ uint32_t RestOf(const tChunkState& chunk) {
     return chunk.length - chunk.consumed;
 }
 
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+// A fuzzer's damaged files announce lists of 65,535 entries in a few bytes, object
+// after object, so each run would fill hundreds of megabytes with zeros. A fuzz build
+// keeps at most this many entries beyond those the chunk carries: the zero-filled
+// rest is still read, only shorter.
+constexpr uint32_t kMaxAbsentEntries = 1024;
+#else
+constexpr uint32_t kMaxAbsentEntries = 65535;
+#endif
+
+// The length a list is kept at: its count, or in a fuzz build no more than the
+// entries the chunk's rest holds and kMaxAbsentEntries besides.
+uint16_t KeptListLength(uint16_t count, const tChunkState& chunk, uint32_t entrySize) {
+    return static_cast<uint16_t>(std::min<uint32_t>(count, RestOf(chunk) / entrySize + kMaxAbsentEntries));
+}
+
 // A face that names a vertex the object does not have would be read out of
 // bounds by the normals and by drawing; such faces are dropped, with their
 // material entries.
@@ -322,6 +338,7 @@ void Model3DS::ReadVertexList(t3DObject& object, tChunkState& chunk) {
         SkipChunkRest(chunk);
         return;
     }
+    count = KeptListLength(count, chunk, 12);
     object.numVerts = count;
     object.verts = std::make_unique<Vector3[]>(count);
     std::vector<unsigned char> bytes(std::min<uint32_t>(RestOf(chunk), count * 12u));
@@ -364,6 +381,7 @@ void Model3DS::ReadTexCoordList(t3DObject& object, tChunkState& chunk) {
         SkipChunkRest(chunk);
         return;
     }
+    count = KeptListLength(count, chunk, 8);
     object.numTexCoords = count;
     object.texCoords = std::make_unique<Vector2[]>(count);
     std::vector<unsigned char> bytes(std::min<uint32_t>(RestOf(chunk), count * 8u));
