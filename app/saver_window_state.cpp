@@ -20,9 +20,10 @@ void ResizeSaverDrawing(SaverWindowState& state, int width, int height) {
     state.scene->FitDriftToView(state.halfWidth, state.halfHeight);
 }
 
-void StartReadingSceneModel(SaverWindowState& state, bool builtInReady, bool noticesAsBoxes) {
+void StartReadingSceneModel(SaverWindowState& state, const std::function<bool()>& unpackBuiltIn, bool noticesAsBoxes) {
     state.noticesAsBoxes = noticesAsBoxes;
-    state.reading = StartSceneModelRead(state.scene->ModelChoice(builtInReady));
+    const Scene& scene = *state.scene;
+    state.reading = JoinModelRead([&] { return scene.ModelChoice(unpackBuiltIn()); });
 }
 
 void ReportPendingNotices(SaverWindowState& state) {

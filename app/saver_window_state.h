@@ -4,11 +4,12 @@
 // hands it to every frame.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/scene.h"
-#include "app/scene_model_read.h"
+#include "app/shared_model_read.h"
 #include "app/texture_font.h"
 #include "app/timed_motion.h"
 
@@ -16,7 +17,7 @@ struct SaverWindowState {
     std::unique_ptr<Scene> scene;
     std::unique_ptr<TextureFont> font;
     std::unique_ptr<TimedMotion> motion;     // from the first frame the model is ready
-    std::unique_ptr<SceneModelReadJob> reading;  // the model being read; null once taken
+    std::unique_ptr<ModelReadTicket> reading;  // the model being read; null once taken
     uint32_t trailTexture = 0;      // a large view's blur trail is drawn into it; 0 until then
     bool modelReady = false;        // the scene's model is ready to draw (black until then)
     bool noticesAsBoxes = false;    // the readers' notices go to boxes, not the trace
@@ -46,10 +47,11 @@ void StartSaverDrawing(SaverWindowState& state, int left, int top, int width, in
 // height pixels: the view and the light follow, and the drift is brought inside the
 // new bounds. An empty area (a minimised window) changes nothing.
 void ResizeSaverDrawing(SaverWindowState& state, int width, int height);
-// Starts reading the scene's model on a thread of its own (the built-in lodge only
-// when builtInReady: it was unpacked whole); the window stays black until it is drawn.
-// The readers' notices then go to boxes when noticesAsBoxes, else to the trace.
-void StartReadingSceneModel(SaverWindowState& state, bool builtInReady, bool noticesAsBoxes);
+// Joins the run's model read, started on a thread of its own by the run's first window
+// after `unpackBuiltIn` (the built-in lodge is read only when that says it was
+// unpacked whole); the window stays black until it is drawn. The readers' notices then
+// go to boxes when noticesAsBoxes, else to the trace.
+void StartReadingSceneModel(SaverWindowState& state, const std::function<bool()>& unpackBuiltIn, bool noticesAsBoxes);
 // After the frame: reports the notices of a model just taken. A box runs its own
 // message loop, in which the window and this state may go: nothing of the state is
 // touched once one is shown.

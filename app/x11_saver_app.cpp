@@ -5,26 +5,21 @@
 #include "app/x11_saver_app.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
+#include <memory>
 #include <string>
 
-#include "app/frame.h"
-#include "app/saver_window_state.h"
+#include "app/saver_session.h"
 #include "app/settings.h"
 #include "app/unpack_default_model.h"
-#include "platform/frame_timer.h"
 #include "platform/trace.h"
 
 namespace {
 
-// What the display mode's one window holds: its drawing state, its frame timer and the
-// private folder of the built-in lodge.
+// What the display mode's one window holds: its session and the private folder of the
+// built-in lodge.
 struct X11SaverWindow {
-    SaverWindowState drawing;
-    FrameTimer timer;
+    std::unique_ptr<SaverSession> session;
     std::string modelFolder;
-    bool windowed = false;
     bool modelReported = false;  // an unusable chosen model has been said
 };
 X11SaverWindow* running = nullptr;
@@ -36,60 +31,51 @@ void RemoveModelFolder() {
 }
 
 void Start(int width, int height, bool windowed) {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
     running = new X11SaverWindow();
-    running->windowed = windowed;
-    SaverWindowState& state = running->drawing;
 
     // The built-in model's path names the private folder, whether or not it unpacks.
     running->modelFolder = MakePrivateModelFolder();
-    const std::string& folder = running->modelFolder;
+    const std::string folder = running->modelFolder;
     std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "%s/%s", folder.c_str(), kDefaultModelName);
 
-    StartSaverDrawing(state, 0, 0, width, height);
-    state.swapBuffers = [](void*) { SwapX11SaverBuffers(); };
-
-    const bool unpacked = !folder.empty() && folder.size() + 16 < sizeof Settings.modelPath &&
-                          UnpackDefaultModel(folder.c_str());
-    if (!unpacked) Trace("the default model was not unpacked");
+    const auto unpack = [folder] {
+        const bool unpacked = !folder.empty() && folder.size() + 16 < sizeof Settings.modelPath &&
+                              UnpackDefaultModel(folder.c_str());
+        if (!unpacked) Trace("the default model was not unpacked");
+        return unpacked;
+    };
     // Read on a thread of its own; black until it can be drawn. The readers' notices
     // go to standard error in the program's own window, to the trace under the daemon.
-    StartReadingSceneModel(state, unpacked, windowed);
-    state.sceneRunning = true;
+    running->session = std::make_unique<SaverSession>(
+        width, height, unpack, windowed, [](void*) { SwapX11SaverBuffers(); }, nullptr);
 }
 
 void Resize(int width, int height) {
-    if (!running) return;
-    ResizeSaverDrawing(running->drawing, width, height);
+    if (running) running->session->Resize(width, height);
 }
 
 // A chosen model that is not drawn is always said: the command line named it.
-void ReportUnusableChosenModel(const X11SaverWindow& window) {
-    const Scene& scene = *window.drawing.scene;
+void ReportUnusableChosenModel(const Scene& scene) {
     if (Settings.modelFile.empty() || scene.fitted) return;
     std::fprintf(stderr, "velmora: -model: \"%s\" cannot be used; the %s is drawn instead\n",
                  Settings.modelFile.c_str(), scene.modelLoaded ? "built-in lodge" : "cube");
 }
 
+// Notices here go to standard error or the trace, never to a box: the session is
+// still there after its frame.
 void Idle() {
     if (!running) return;
-    SaverWindowState& state = running->drawing;
-    state.frameSeconds = running->timer.elapsedSeconds();
-    if (!state.sceneRunning) return;
-    DrawFrame(state);
-    ReportPendingNotices(state);
+    running->session->Frame(false);
+    const SaverWindowState& state = running->session->drawing();
     if (state.modelReady && !running->modelReported) {
         running->modelReported = true;
-        ReportUnusableChosenModel(*running);
+        ReportUnusableChosenModel(*state.scene);
     }
 }
 
 void Stop() {
     if (!running) return;
-    running->drawing.sceneRunning = false;
-    // A model still being read is left to its thread; its result goes nowhere.
-    running->drawing.reading.reset();
-    running->drawing.scene->ReleaseModel();
+    running->session.reset();
     RemoveModelFolder();
     delete running;
     running = nullptr;

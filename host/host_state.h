@@ -29,3 +29,6 @@ extern HostStateRecord HostState;
 // Frames per second when the settings hold no usable "FrameRateLimit" and the system
 // reports no refresh rate for the display.
 constexpr uint32_t kDefaultFrameRateLimit = 60;
+
+// The S and F4 keys: the frame-rate text is shown or hidden.
+void ToggleFrameRateText();

@@ -5,6 +5,7 @@
 #include "host/x11_host.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +20,7 @@
 #include <X11/keysym.h>
 
 #include "host/frame_pacing.h"
-#include "platform/frame_timer.h"
+#include "host/paced_loop.h"
 #include "host/host_state.h"
 #include "platform/trace.h"
 
@@ -214,6 +215,77 @@ void SwapX11SaverBuffers() {
     if (run.display && !run.gone) glXSwapBuffers(run.display, run.drawable);
 }
 
+// The paced loop's view of the run: X events, the one window, poll() on the connection.
+class X11LoopPort : public PacedLoopPort {
+public:
+    X11LoopPort(const X11SaverCallbacks& callbacks, int width, int height, uint32_t frameCap)
+        : callbacks_(callbacks), width_(width), height_(height), surface_(frameCap),
+          connection_(ConnectionNumber(run.display)) {}
+
+    bool HandleEvents() override {
+        while (!stopSignal && !run.gone && XPending(run.display)) {
+            XEvent event;
+            XNextEvent(run.display, &event);
+            Handle(event);
+        }
+        return !stopSignal && !run.gone;
+    }
+    std::vector<PacedSurface*> Surfaces() override { return {&surface_}; }
+    void DrawFrame(PacedSurface&) override { callbacks_.idle(); }
+    // Errors of this frame's requests (a window destroyed meanwhile) arrive now.
+    void AfterFrames(bool unpaced) override {
+        if (unpaced) XSync(run.display, False);
+        else XFlush(run.display);
+    }
+    void WaitForEvents(uint32_t milliseconds) override {
+        pollfd wait = {connection_, POLLIN, 0};
+        poll(&wait, 1, static_cast<int>(milliseconds));
+    }
+    double Seconds() override {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    }
+
+private:
+    void Handle(const XEvent& event) {
+        switch (event.type) {
+            case DestroyNotify:
+                if (event.xdestroywindow.window == run.target || event.xdestroywindow.window == run.drawable)
+                    run.gone = true;
+                break;
+            case ConfigureNotify:
+                if (event.xconfigure.window != run.target) break;
+                if (event.xconfigure.width == width_ && event.xconfigure.height == height_) break;
+                width_ = event.xconfigure.width;
+                height_ = event.xconfigure.height;
+                if (run.drawable != run.target)
+                    XResizeWindow(run.display, run.drawable, static_cast<unsigned>(width_),
+                                  static_cast<unsigned>(height_));
+                callbacks_.resize(width_, height_);
+                break;
+            case ClientMessage:
+                // The window manager's close of the program's own window.
+                if (run.deleteWindow != 0 && event.xclient.format == 32 &&
+                    static_cast<Atom>(event.xclient.data.l[0]) == run.deleteWindow)
+                    stopSignal = SIGTERM;
+                break;
+            case KeyPress: {
+                // In its own window, as in the Windows saver: S and F4 toggle the frame-rate text.
+                XKeyEvent key = event.xkey;
+                const KeySym symbol = XLookupKeysym(&key, 0);
+                if (symbol == XK_s || symbol == XK_F4) ToggleFrameRateText();
+                break;
+            }
+            default: break;
+        }
+    }
+
+    const X11SaverCallbacks& callbacks_;
+    int width_;
+    int height_;
+    PacedSurface surface_;
+    int connection_;
+};
+
 int RunX11Saver(const X11RunOptions& options, const X11SaverCallbacks& callbacks) {
     struct sigaction action = {};
     action.sa_handler = OnStopSignal;
@@ -284,59 +356,9 @@ int RunX11Saver(const X11RunOptions& options, const X11SaverCallbacks& callbacks
     RequestSwapInterval(screen);
     callbacks.start(width, height, windowed);
 
-    FrameTimer timer;
-    FramePacer pacer(FrameCap(HostState.frameRateLimit, HostState.frameRateFromDisplay, DisplayRefreshRate(screen)));
-    const int connection = ConnectionNumber(run.display);
-    while (!stopSignal && !run.gone) {
-        while (XPending(run.display) && !run.gone) {
-            XEvent event;
-            XNextEvent(run.display, &event);
-            switch (event.type) {
-                case DestroyNotify:
-                    if (event.xdestroywindow.window == run.target || event.xdestroywindow.window == run.drawable)
-                        run.gone = true;
-                    break;
-                case ConfigureNotify:
-                    if (event.xconfigure.window != run.target) break;
-                    if (event.xconfigure.width == width && event.xconfigure.height == height) break;
-                    width = event.xconfigure.width;
-                    height = event.xconfigure.height;
-                    if (run.drawable != run.target)
-                        XResizeWindow(run.display, run.drawable, static_cast<unsigned>(width),
-                                      static_cast<unsigned>(height));
-                    callbacks.resize(width, height);
-                    break;
-                case ClientMessage:
-                    // The window manager's close of the program's own window.
-                    if (run.deleteWindow != 0 && event.xclient.format == 32 &&
-                        static_cast<Atom>(event.xclient.data.l[0]) == run.deleteWindow)
-                        stopSignal = SIGTERM;
-                    break;
-                case KeyPress: {
-                    // In its own window, as in the Windows saver: S and F4 toggle the frame-rate text.
-                    const KeySym key = XLookupKeysym(&event.xkey, 0);
-                    if (key == XK_s || key == XK_F4) HostState.showFrameRate = !HostState.showFrameRate;
-                    break;
-                }
-                default: break;
-            }
-        }
-        if (stopSignal || run.gone) break;
-        uint32_t sleepMilliseconds = 0;
-        switch (pacer.Pass(timer.elapsedSeconds(), &sleepMilliseconds)) {
-            case PaceAction::Draw:
-                callbacks.idle();
-                // Errors of this frame's requests (a window destroyed meanwhile) arrive now.
-                if (pacer.unpaced()) XSync(run.display, False);
-                else XFlush(run.display);
-                break;
-            case PaceAction::Sleep: {
-                pollfd wait = {connection, POLLIN, 0};
-                poll(&wait, 1, static_cast<int>(sleepMilliseconds));
-                break;
-            }
-        }
-    }
+    X11LoopPort port(callbacks, width, height,
+                     FrameCap(HostState.frameRateLimit, HostState.frameRateFromDisplay, DisplayRefreshRate(screen)));
+    RunPacedLoop(port);
     Trace(run.gone ? "the window went away" : "ended by a signal or the close box");
     callbacks.stop();
     ReleaseRun();

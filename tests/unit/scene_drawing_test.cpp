@@ -289,7 +289,7 @@ TEST_F(SceneDrawing, AModelReadElsewhereShowsOnlyOnceItIsWholeAndComesInShortSte
     const std::string path = WriteGridObj(::testing::TempDir() + "velmora_grid.obj", 230);
     Settings.modelFile = path;
     Settings.vel = 0;
-    state.reading = StartSceneModelRead(scene->ModelChoice(false));
+    state.reading = JoinModelRead([&] { return scene->ModelChoice(false); });
     state.reading->wait();
     int blackFrames = 0;
     while (!state.modelReady && blackFrames < 10) {
