@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/host_state.h"
+#include "host/monitor_plan.h"
 #include "platform/user_store.h"
 #include "platform/temp_folder.h"
 #include "platform/trace.h"
@@ -80,6 +81,7 @@ void SetDefaults() {
     std::snprintf(Settings.modelPath, sizeof Settings.modelPath, "none");
     for (const SettingDescription& setting : kSettingDescriptions) Settings.*setting.field = setting.defaultValue;
     Settings.modelFile.clear();
+    Settings.monitors = static_cast<int32_t>(MonitorLayout::Each);
 }
 
 void ReadFromRegistry() {
@@ -92,6 +94,9 @@ void ReadFromRegistry() {
             if (ReadUserValue(key, setting.name, &stored)) Settings.*setting.field = static_cast<int32_t>(stored);
         }
         ReadUserText(key, kModelFileValue, &Settings.modelFile);
+        uint32_t monitors = 0;
+        if (ReadUserValue(key, kMonitorsValue, &monitors))
+            Settings.monitors = static_cast<int32_t>(MonitorLayoutFromStored(monitors));
         CloseUserKey(key);
     }
     // Also without the key (a fresh install), so the default limit applies.
@@ -120,6 +125,8 @@ bool WriteToRegistry() {
     for (const SettingDescription& setting : kSettingDescriptions) {
         if (!WriteUserValue(key, setting.name, static_cast<uint32_t>(Settings.*setting.field))) everyValue = false;
     }
+    const uint32_t monitors = static_cast<uint32_t>(MonitorLayoutFromStored(static_cast<uint32_t>(Settings.monitors)));
+    if (!WriteUserValue(key, kMonitorsValue, monitors)) everyValue = false;
     const bool modelFileSaved = Settings.modelFile.empty() ? DeleteUserValue(key, kModelFileValue)
                                                            : WriteUserText(key, kModelFileValue, Settings.modelFile);
     if (!modelFileSaved) everyValue = false;

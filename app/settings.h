@@ -31,10 +31,16 @@ struct SaverSettings {
     // The user's own model ("ModelFile", text): the full path of a 3DS, MS3D, OBJ or
     // glTF file as UTF-8; empty for the built-in lodge.
     std::string modelFile;
+    // Where a full-screen run draws ("Monitors"): as MonitorLayout, 0 each monitor its
+    // own lodge, 1 one lodge across all, 2 the main monitor only; any other stored
+    // value reads as 0.
+    int32_t monitors;
 };
 
 // The name of the stored value that holds the user's own model.
 constexpr const char* kModelFileValue = "ModelFile";
+// The name of the stored value that says where a full-screen run draws.
+constexpr const char* kMonitorsValue = "Monitors";
 
 extern SaverSettings Settings;
 
@@ -70,7 +76,7 @@ void SetDefaults();
 // Rebuilds the model path, overlays the fields with the stored values that exist,
 // then has the host read its frame-rate limit.
 void ReadFromRegistry();
-// Writes the thirteen values and the user's model file (removed when there is none); false when the key can be neither opened nor created or
+// Writes the thirteen values, "Monitors" and the user's model file (removed when there is none); false when the key can be neither opened nor created or
 // any value was refused (the others are still written).
 bool WriteToRegistry();
 

@@ -175,6 +175,12 @@ bool setDialogValues(HWND dialog) {
         SetLabelNumber(dialog, id, value);
     }
     ShowModelFile(dialog, Settings.modelFile);
+    // In the order of the stored values: the selection's index is the value.
+    SendDlgItemMessageA(dialog, IDC_MONITORS, CB_RESETCONTENT, 0, 0);
+    for (const char* choice : {"Each monitor its own lodge", "One lodge across all monitors", "Main monitor only"})
+        SendDlgItemMessageA(dialog, IDC_MONITORS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    SendDlgItemMessageA(dialog, IDC_MONITORS, CB_SETCURSEL,
+                        static_cast<WPARAM>(MonitorLayoutFromStored(static_cast<uint32_t>(Settings.monitors))), 0);
     return true;
 }
 
@@ -187,6 +193,8 @@ void readDialogValues(HWND dialog) {
                 static_cast<int32_t>(SendDlgItemMessageA(dialog, setting.controlId, TBM_GETPOS, 0, 0));
     }
     Settings.modelFile = shownModelFile;
+    const LRESULT monitors = SendDlgItemMessageA(dialog, IDC_MONITORS, CB_GETCURSEL, 0, 0);
+    if (monitors != CB_ERR) Settings.monitors = static_cast<int32_t>(monitors);
 }
 
 bool updateTrackbarLabel(HWND dialog, HWND control) {

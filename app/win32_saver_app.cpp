@@ -1,19 +1,16 @@
 // The application side of the saver window: the rendering context and the scene are
 // made on window creation, a frame is drawn per idle call, and both are released on
 // window destruction.
-#include <ctime>
-#include <cstdlib>
+#include <memory>
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/frame.h"
-#include "app/saver_window_state.h"
+#include "app/saver_session.h"
 #include "app/settings.h"
 #include "app/unpack_default_model.h"
 #include "app/win32_configure_dialog.h"
 #include "app/win32_saver_app.h"
-#include "platform/frame_timer.h"
 #include "host/host_state.h"
 #include "host/pixel_format.h"
 #include "host/win32_host.h"
@@ -22,14 +19,12 @@
 
 namespace {
 
-// What one saver window holds: its device context and rendering context, its frame
-// timer and its drawing state. Kept as the window's user data from WM_CREATE to
-// WM_DESTROY.
+// What one saver window holds: its device context and rendering context and, while it
+// draws, its session. Kept as the window's user data from WM_CREATE to WM_DESTROY.
 struct SaverWindowRecord {
     HDC dc = nullptr;
     HGLRC rc = nullptr;
-    FrameTimer timer;
-    SaverWindowState drawing;
+    std::unique_ptr<SaverSession> session;
 };
 
 SaverWindowRecord* RecordOf(HWND window) {
@@ -38,6 +33,13 @@ SaverWindowRecord* RecordOf(HWND window) {
 
 void SwapSaverBuffers(void* record) {
     wglSwapLayerBuffers(static_cast<SaverWindowRecord*>(record)->dc, WGL_SWAP_MAIN_PLANE);
+}
+
+// Every window of a run on several monitors has a context of its own: the window's is
+// made current before anything is drawn or released in it.
+bool MakeCurrent(const SaverWindowRecord& record) {
+    if (!record.rc) return false;
+    return wglGetCurrentContext() == record.rc || wglMakeCurrent(record.dc, record.rc);
 }
 
 // Where the driver offers WGL_EXT_swap_control, each swap waits for the display:
@@ -52,17 +54,28 @@ void RequestSwapInterval() {
     if (swapInterval(1)) Trace("initSaver: swap interval 1");
 }
 
+// The built-in lodge, unpacked into the one folder it is read from. Whatever lies
+// there that this start did not write whole (a stale or planted copy) is not loaded:
+// the cube is drawn instead (of the user's own model too, when it cannot be used).
+bool UnpackIntoTemporaryFolder() {
+    char folder[kModelPathSize];
+    const bool unpacked = UnpackDefaultModel(DefaultModelFolder(folder, sizeof folder));
+    if (!unpacked) Trace("initSaver: the default model was not unpacked");
+    return unpacked;
+}
+
 }  // namespace
 
 const SaverWindowState* SaverWindowStateOf(HWND window) {
     SaverWindowRecord* record = RecordOf(window);
-    return record ? &record->drawing : nullptr;
+    return record && record->session ? &record->session->drawing() : nullptr;
 }
 
 void SetSaverSwap(HWND window, void (*swap)(void* context), void* context) {
-    if (SaverWindowRecord* record = RecordOf(window)) {
-        record->drawing.swapBuffers = swap;
-        record->drawing.swapContext = context;
+    SaverWindowRecord* record = RecordOf(window);
+    if (record && record->session) {
+        record->session->drawing().swapBuffers = swap;
+        record->session->drawing().swapContext = context;
     }
 }
 
@@ -72,41 +85,29 @@ void SwapSaverWindowBuffers(HWND window) {
 
 bool initSaver(HWND window) {
     Trace("initSaver: Initializing");
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-
     auto* record = new SaverWindowRecord();
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
-    SaverWindowState& state = record->drawing;
     record->dc = GetDC(window);
     SelectPixelFormat(record->dc, Settings.blur != 0);
     record->rc = wglCreateContext(record->dc);
-    RECT client = {};
-    GetClientRect(window, &client);
     if (!record->rc || !wglMakeCurrent(record->dc, record->rc)) {
         // No OpenGL for this window: the saver keeps running and draws nothing. GL
         // calls without a current context would feed GLU undefined sizes.
         Trace("initSaver: no rendering context");
         if (record->rc) wglDeleteContext(record->rc);
         record->rc = nullptr;
-        state.scene.reset(new Scene(Settings, state.halfWidth, state.halfHeight));
         return false;
     }
-
     RequestSwapInterval();
-    StartSaverDrawing(state, client.left, client.top, client.right - client.left, client.bottom - client.top);
-    state.swapBuffers = SwapSaverBuffers;
-    state.swapContext = record;
-
-    // Unpacked and read from one folder. Whatever lies there that this start did not
-    // write whole (a stale or planted copy) is not loaded: the cube is drawn instead
-    // (of the user's own model too, when it cannot be used).
-    char folder[kModelPathSize];
-    const bool unpacked = UnpackDefaultModel(DefaultModelFolder(folder, sizeof folder));
-    if (!unpacked) Trace("initSaver: the default model was not unpacked");
-    // The model is read on a thread of its own: the window answers input meanwhile and
-    // stays black until the model can be drawn. A box would wait for OK on an idle
-    // desktop: only the windowed run shows the readers' notices as boxes.
-    StartReadingSceneModel(state, unpacked, HostState.windowedMode);
+    RECT client = {};
+    GetClientRect(window, &client);
+    // The model is read on a thread of its own, once for all the run's windows: the
+    // window answers input meanwhile and stays black until the model can be drawn. A
+    // box would wait for OK on an idle desktop: only the windowed run shows the
+    // readers' notices as boxes.
+    record->session = std::make_unique<SaverSession>(client.right - client.left, client.bottom - client.top,
+                                                     UnpackIntoTemporaryFolder, HostState.windowedMode != 0,
+                                                     SwapSaverBuffers, record);
     return true;
 }
 
@@ -114,12 +115,12 @@ void ShutdownSaver(HWND window) {
     SaverWindowRecord* record = RecordOf(window);
     if (!record) return;
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    // A model still being read is left to its thread; its result goes nowhere.
-    record->drawing.reading.reset();
-    // The model's textures and the font's go with the context.
-    if (record->rc) record->drawing.scene->ReleaseModel();
-    ReleaseDC(window, record->dc);
+    // Released in the window's own context; without it (another window's may be
+    // current) nothing is released by GL calls, and the objects go with the context.
+    if (!MakeCurrent(*record)) wglMakeCurrent(nullptr, nullptr);
+    record->session.reset();
     wglMakeCurrent(nullptr, nullptr);
+    ReleaseDC(window, record->dc);
     if (record->rc) wglDeleteContext(record->rc);
     delete record;
 }
@@ -132,20 +133,27 @@ static void SaverStartup() {
     LoadSettings();
 }
 
+// A window the host made for a monitor left black draws nothing.
+static bool DrawsLodge(LPARAM createParameters) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(createParameters);
+    const auto* surface = create ? static_cast<const SaverSurface*>(create->lpCreateParams) : nullptr;
+    return !surface || surface->drawsLodge;
+}
+
 static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
+            if (!DrawsLodge(lParam)) break;
             LoadSettings();
             initSaver(window);
-            if (SaverWindowRecord* record = RecordOf(window)) record->drawing.sceneRunning = true;
             break;
         case WM_SIZE:
             // Maximised, restored or dragged: the view follows the client area.
-            if (SaverWindowRecord* record = RecordOf(window); record && record->rc && wParam != SIZE_MINIMIZED)
-                ResizeSaverDrawing(record->drawing, LOWORD(lParam), HIWORD(lParam));
+            if (SaverWindowRecord* record = RecordOf(window);
+                record && record->session && wParam != SIZE_MINIMIZED && MakeCurrent(*record))
+                record->session->Resize(LOWORD(lParam), HIWORD(lParam));
             break;
         case WM_DESTROY:
-            if (SaverWindowRecord* record = RecordOf(window)) record->drawing.sceneRunning = false;
             ShutdownSaver(window);
             break;
     }
@@ -154,15 +162,15 @@ static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam
 
 static void SaverIdle(HWND window) {
     SaverWindowRecord* record = RecordOf(window);
-    if (!record) return;
-    SaverWindowState& state = record->drawing;
-    state.frameSeconds = record->timer.elapsedSeconds();
-    if (!state.sceneRunning || !record->rc || HostState.monitorPoweredDown || HostState.passwordDialogOpen) return;
-    DrawFrame(state);
+    if (!record || !record->session || !MakeCurrent(*record)) return;
     // Last: the window, and the record with it, may be gone once a box is closed.
-    ReportPendingNotices(state);
+    record->session->Frame(HostState.monitorPoweredDown || HostState.passwordDialogOpen);
+}
+
+static MonitorLayout StoredMonitorLayout() {
+    return MonitorLayoutFromStored(static_cast<uint32_t>(Settings.monitors));
 }
 
 SaverCallbacks LodgeSaverCallbacks() {
-    return {SaverStartup, SaverWindowHook, SaverIdle, ScreenSaverConfigureDialog};
+    return {SaverStartup, SaverWindowHook, SaverIdle, ScreenSaverConfigureDialog, StoredMonitorLayout};
 }

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     wantedLimit = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
     runMs = static_cast<DWORD>(std::atof(argv[3]) * 1000);
     HostState.instance = GetModuleHandleA(nullptr);
-    UseSaverCallbacks({SaverStartup, SaverWindowHook, SaverIdle, ScreenSaverConfigureDialog});
+    UseSaverCallbacks({SaverStartup, SaverWindowHook, SaverIdle, ScreenSaverConfigureDialog, nullptr});
 
     FILETIME created, exited, kernelBefore, userBefore, kernelAfter, userAfter;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernelBefore, &userBefore);

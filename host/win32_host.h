@@ -3,7 +3,16 @@
 #pragma once
 #include <windows.h>
 
+#include "host/monitor_plan.h"
 #include "resources/resource_ids.h"
+
+// What a saver window is made for, as its WM_CREATE carries it (CREATESTRUCT's
+// lpCreateParams; null for a window the host did not make).
+enum class SaverSurfaceKind { Monitor, Preview, Windowed };
+struct SaverSurface {
+    SaverSurfaceKind kind;
+    bool drawsLodge;  // false: a monitor left black, whose window only takes input
+};
 
 // ---- Handed over by the application -----------------------------------------------
 // The application's side of the saver, handed to the host by the entry point: the
@@ -21,6 +30,8 @@ struct SaverCallbacks {
     // The configuration dialog's procedure (template 7001); ends the dialog with the
     // exit code.
     DLGPROC configureDialog;
+    // Where a full-screen run puts its windows, as the settings say; null: Each.
+    MonitorLayout (*monitorLayout)();
 };
 
 // ---- Provided by the host ---------------------------------------------------------
@@ -39,7 +50,8 @@ constexpr int kConfigDialogId = IDD_CONFIGURE;
 // window could not be made.
 constexpr int kExitFailure = -1;
 
-// Full screen without a parent, preview inside `parent` otherwise; the exit code.
+// Full screen without a parent (a window on each monitor, as the application's
+// monitorLayout says), preview inside `parent` otherwise; the exit code.
 int RunSaverWindow(HWND parent);
 // A run in an ordinary window; the exit code.
 int RunWindowed();

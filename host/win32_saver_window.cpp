@@ -1,9 +1,15 @@
 // The saver window in its three shapes, the message loop with frame pacing, and the
 // input rules that decide when a run ends.
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <vector>
+
 #include "host/frame_pacing.h"
-#include "platform/frame_timer.h"
 #include "host/host_state.h"
+#include "host/monitor_plan.h"
 #include "host/mouse_rule.h"
+#include "host/paced_loop.h"
 #include "host/win32_host.h"
 #include "platform/trace.h"
 
@@ -27,23 +33,6 @@ static uint32_t WindowDpi(HWND window) {
 // 0 off, 1 on). Their first data byte is 1 when the display is on.
 static const GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 static const GUID kMonitorPowerOn = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
-static HPOWERNOTIFY displayNotifications[2];
-
-static void WatchDisplayPower(HWND window) {
-    const GUID* settings[2] = {&kConsoleDisplayState, &kMonitorPowerOn};
-    for (int i = 0; i < 2; ++i) {
-        if (displayNotifications[i]) UnregisterPowerSettingNotification(displayNotifications[i]);
-        displayNotifications[i] = RegisterPowerSettingNotification(window, settings[i], DEVICE_NOTIFY_WINDOW_HANDLE);
-    }
-}
-
-static void StopWatchingDisplayPower() {
-    for (HPOWERNOTIFY& notification : displayNotifications) {
-        if (notification) UnregisterPowerSettingNotification(notification);
-        notification = nullptr;
-    }
-}
-
 // True for a notification that the display is on again.
 static bool DisplayTurnedOn(WPARAM event, LPARAM data) {
     if (event != PBT_POWERSETTINGCHANGE || !data) return false;
@@ -66,20 +55,54 @@ static uint32_t DisplayRefreshRate(HWND window) {
     return mode.dmDisplayFrequency;
 }
 
-// The timer that has a full-screen window look at the desktop's size.
+// The timer that has a full-screen window look at the desktop's monitors.
 static constexpr UINT_PTR kDesktopCheckTimer = 1;
 
-// A resolution changed, or a monitor came or went: the full-screen window covers the
-// desktop as it is now, and its view follows through WM_SIZE.
-static void CoverDesktop(HWND window) {
-    const RECT desktop = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                          GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                          GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    RECT now = {};
-    if (!GetWindowRect(window, &now) || EqualRect(&now, &desktop)) return;
-    Trace("Saver window: the desktop changed its size, covering it again");
-    SetWindowPos(window, HWND_TOPMOST, desktop.left, desktop.top, desktop.right - desktop.left,
-                 desktop.bottom - desktop.top, SWP_NOACTIVATE);
+// What the host keeps of each window it made: its surface as the application sees it,
+// its pacing at its monitor's rate, its DPI's mouse rule and its display-power
+// notifications.
+struct HostWindow {
+    explicit HostWindow(const SaverWindowPlan& windowPlan, SaverSurfaceKind kind)
+        : plan(windowPlan), surface{kind, windowPlan.drawsLodge}, paced(0) {}
+    HWND window = nullptr;
+    SaverWindowPlan plan;
+    SaverSurface surface;
+    PacedSurface paced;
+    int32_t mouseThreshold = 4;
+    HPOWERNOTIFY powerNotifications[2] = {};
+};
+
+// The windows of this run, and those destroyed since the loop last handled events: a
+// frame may destroy windows (a box runs its own message loop), so they are let go only
+// between passes.
+static std::vector<std::unique_ptr<HostWindow>> runWindows;
+static std::vector<std::unique_ptr<HostWindow>> retiredWindows;
+static HostWindow* creatingWindow = nullptr;  // between CreateWindowEx and its WM_CREATE
+static bool layingOut = false;                // windows destroyed to lay out again do not end the run
+static MonitorLayout runLayout = MonitorLayout::Each;
+
+static HostWindow* HostWindowOf(HWND window) {
+    for (const auto& held : runWindows)
+        if (held->window == window) return held.get();
+    return nullptr;
+}
+
+static void WatchDisplayPower(HostWindow& held) {
+    const GUID* settings[2] = {&kConsoleDisplayState, &kMonitorPowerOn};
+    for (int i = 0; i < 2; ++i)
+        held.powerNotifications[i] = RegisterPowerSettingNotification(held.window, settings[i], DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+static void StopWatchingDisplayPower(HostWindow& held) {
+    for (HPOWERNOTIFY& notification : held.powerNotifications) {
+        if (notification) UnregisterPowerSettingNotification(notification);
+        notification = nullptr;
+    }
+}
+
+// The frames a second a window draws at most: the stored limit, or its monitor's rate.
+static uint32_t FrameCapFor(uint32_t monitorRefreshHz) {
+    return FrameCap(HostState.frameRateLimit, HostState.frameRateFromDisplay, monitorRefreshHz);
 }
 
 static bool RegisterSaverClass(HCURSOR cursor) {
@@ -93,112 +116,250 @@ static bool RegisterSaverClass(HCURSOR cursor) {
     return RegisterClassA(&windowClass) != 0;
 }
 
-// Messages first, one per pass; idle passes draw when the pacing allows. A paced run
-// keeps a frame budget and sleeps until the next frame is nearly due, waking for
-// any message; an unpaced one (a frame-rate limit of 0) draws on every idle pass and
-// gives up the rest of its time slice. A windowed run never consults the
-// monitor-power flag.
-static int RunMessageLoop(HWND window, bool watchMonitorPower) {
-    FrameTimer timer;
-    FramePacer pacer(FrameCap(HostState.frameRateLimit, HostState.frameRateFromDisplay, DisplayRefreshRate(window)));
-    MSG message = {};
-    for (;;) {
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) break;
+// Makes one window of the run; null when the system refuses it.
+static HWND MakeRunWindow(std::unique_ptr<HostWindow> held, DWORD extendedStyle, const char* title, DWORD style,
+                          HWND parent, uint32_t refreshHz) {
+    HostWindow* pending = held.get();
+    runWindows.push_back(std::move(held));
+    creatingWindow = pending;
+    const MonitorArea& area = pending->plan.area;
+    HWND window = CreateWindowExA(extendedStyle, kSaverClassName, title, style, area.x, area.y, area.width,
+                                  area.height, parent, nullptr, static_cast<HINSTANCE>(HostState.instance),
+                                  &pending->surface);
+    creatingWindow = nullptr;
+    if (!window) {
+        runWindows.erase(std::find_if(runWindows.begin(), runWindows.end(),
+                                      [&](const auto& w) { return w.get() == pending; }));
+        return nullptr;
+    }
+    const uint32_t cap = FrameCapFor(refreshHz ? refreshHz : DisplayRefreshRate(window));
+    pending->paced = PacedSurface(cap);
+    TraceF("Saver window at %d,%d, %dx%d: %s, paced at %u frames a second", area.x, area.y, area.width, area.height,
+           pending->plan.drawsLodge ? "the lodge" : "black", cap);
+    return window;
+}
+
+// The desktop's monitors as the system lists them, with their refresh rates.
+static std::vector<MonitorArea> DesktopMonitors() {
+    std::vector<MonitorArea> monitors;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR handle, HDC, LPRECT, LPARAM list) -> BOOL {
+            MONITORINFOEXA info = {};
+            info.cbSize = sizeof info;
+            if (!GetMonitorInfoA(handle, &info)) return TRUE;
+            DEVMODEA mode = {};
+            mode.dmSize = sizeof mode;
+            const uint32_t rate = EnumDisplaySettingsA(info.szDevice, ENUM_CURRENT_SETTINGS, &mode) ? mode.dmDisplayFrequency : 0;
+            const RECT& r = info.rcMonitor;
+            reinterpret_cast<std::vector<MonitorArea>*>(list)->push_back(
+                {r.left, r.top, r.right - r.left, r.bottom - r.top, (info.dwFlags & MONITORINFOF_PRIMARY) != 0, rate});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+static std::vector<SaverWindowPlan> FullScreenPlan() {
+    const MonitorArea desktop = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                 GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), true, 0};
+    return PlanFullScreenWindows(DesktopMonitors(), runLayout, desktop);
+}
+
+static constexpr const char* kFullScreenTitle = "Screensaver";
+
+// The full-screen windows of a plan, topmost, each on its own rectangle; false when
+// none could be made.
+static bool MakeFullScreenWindows(const std::vector<SaverWindowPlan>& plan) {
+    for (const SaverWindowPlan& each : plan) {
+        MakeRunWindow(std::make_unique<HostWindow>(each, SaverSurfaceKind::Monitor), WS_EX_TOPMOST, kFullScreenTitle,
+                      WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, nullptr, each.area.refreshHz);
+    }
+    if (runWindows.empty()) return false;
+    HostState.saverWindow = runWindows.front()->window;
+    return true;
+}
+
+// Destroys the run's windows without ending the run.
+static void DestroyRunWindows() {
+    layingOut = true;
+    while (!runWindows.empty()) {
+        HWND window = runWindows.back()->window;
+        // A window's WM_DESTROY takes it off the list; one that cannot be destroyed is dropped.
+        if (!window || !IsWindow(window) || !DestroyWindow(window)) runWindows.pop_back();
+    }
+    layingOut = false;
+}
+
+// A resolution changed, or a monitor came or went: the full-screen windows follow
+// the desktop's monitors as they are now. Windows whose monitor only moved or changed
+// its size are moved (their views follow through WM_SIZE); a different set of monitors
+// gets new windows.
+static void LayOutFullScreenAgain() {
+    const std::vector<SaverWindowPlan> plan = FullScreenPlan();
+    bool same = plan.size() == runWindows.size();
+    for (size_t i = 0; same && i < plan.size(); ++i) same = plan[i].drawsLodge == runWindows[i]->plan.drawsLodge;
+    if (same) {
+        for (size_t i = 0; i < plan.size(); ++i) {
+            HostWindow& held = *runWindows[i];
+            if (held.plan == plan[i]) continue;
+            Trace("Saver window: the desktop's monitors changed, following them");
+            held.plan = plan[i];
+            const MonitorArea& area = plan[i].area;
+            SetWindowPos(held.window, HWND_TOPMOST, area.x, area.y, area.width, area.height, SWP_NOACTIVATE);
+            held.paced = PacedSurface(FrameCapFor(area.refreshHz ? area.refreshHz : DisplayRefreshRate(held.window)));
+        }
+        return;
+    }
+    Trace("Saver window: monitors came or went, making the windows again");
+    DestroyRunWindows();
+    MakeFullScreenWindows(plan);
+}
+
+// The paced loop's view of the Windows run: the thread's message queue and the
+// windows the run made.
+class Win32LoopPort : public PacedLoopPort {
+public:
+    explicit Win32LoopPort(bool watchMonitorPower) : watchMonitorPower_(watchMonitorPower) {}
+    int exitCode = 0;
+
+    bool HandleEvents() override {
+        retiredWindows.clear();
+        MSG message = {};
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                exitCode = static_cast<int>(message.wParam);
+                return false;
+            }
             TranslateMessage(&message);
             DispatchMessageA(&message);
-            continue;
         }
-        if (watchMonitorPower && HostState.monitorPoweredDown) Sleep(1);
-        uint32_t sleepMilliseconds = 0;
-        switch (pacer.Pass(timer.elapsedSeconds(), &sleepMilliseconds)) {
-            case PaceAction::Draw:
-                HandedCallbacks().idle(window);
-                if (pacer.unpaced()) Sleep(0);
-                break;
-            case PaceAction::Sleep:
-                // Input arriving meanwhile is handled at once, not after the sleep.
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, sleepMilliseconds, QS_ALLINPUT);
-                break;
+        // A windowed run never consults the monitor-power flag.
+        if (watchMonitorPower_ && HostState.monitorPoweredDown) Sleep(1);
+        return true;
+    }
+    std::vector<PacedSurface*> Surfaces() override {
+        std::vector<PacedSurface*> drawn;
+        for (const auto& held : runWindows)
+            if (held->surface.drawsLodge && held->window) drawn.push_back(&held->paced);
+        return drawn;
+    }
+    void DrawFrame(PacedSurface& surface) override {
+        for (const auto& held : runWindows) {
+            if (&held->paced != &surface) continue;
+            HandedCallbacks().idle(held->window);
+            return;  // the window may be gone now
         }
     }
-    return static_cast<int>(message.wParam);
+    void AfterFrames(bool unpaced) override {
+        if (unpaced) Sleep(0);
+    }
+    // Input arriving meanwhile is handled at once, not after the sleep.
+    void WaitForEvents(uint32_t milliseconds) override {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+    }
+    double Seconds() override {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    }
+
+private:
+    bool watchMonitorPower_;
+};
+
+// Messages first; then each window draws when its pacing allows (see RunPacedLoop).
+// When the loop ends (a window closed), the run's other windows go too.
+static int RunMessageLoop(bool watchMonitorPower) {
+    Win32LoopPort port(watchMonitorPower);
+    RunPacedLoop(port);
+    DestroyRunWindows();
+    retiredWindows.clear();
+    return port.exitCode;
 }
 
 int RunSaverWindow(HWND parent) {
-    int x, y, width, height;
-    DWORD style, extendedStyle;
-    const char* title;
-    if (parent) {
-        RECT client = {};
-        GetClientRect(parent, &client);
-        x = 0;
-        y = 0;
-        width = client.right;
-        height = client.bottom;
-        style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-        extendedStyle = 0;
-        HostState.previewMode = 1;
-        title = "Screensaver Preview";
-    } else {
-        x = GetSystemMetrics(SM_XVIRTUALSCREEN);
-        y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-        height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-        style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-        extendedStyle = WS_EX_TOPMOST;
-        title = "Screensaver";
+    if (!parent) {
         // One full-screen saver at a time: the platform may start a second one.
-        HWND running = FindWindowA(kSaverClassName, title);
+        HWND running = FindWindowA(kSaverClassName, kFullScreenTitle);
         if (running && IsWindow(running)) {
             SetForegroundWindow(running);
             return 0;
         }
     }
-
     if (!RegisterSaverClass(nullptr)) return kExitFailure;
-    HWND window = CreateWindowExA(extendedStyle, kSaverClassName, title, style, x, y, width, height, parent,
-                                  nullptr, static_cast<HINSTANCE>(HostState.instance), nullptr);
-    HostState.saverWindow = window;
-    if (!window) return kExitFailure;
-    if (!HostState.previewMode) SetForegroundWindow(window);
-    return RunMessageLoop(window, true);
+    if (parent) {
+        HostState.previewMode = 1;
+        RECT client = {};
+        GetClientRect(parent, &client);
+        SaverWindowPlan plan;
+        plan.area = {0, 0, client.right, client.bottom, true, 0};
+        HostState.saverWindow = MakeRunWindow(std::make_unique<HostWindow>(plan, SaverSurfaceKind::Preview), 0,
+                                              "Screensaver Preview", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, parent, 0);
+        if (!HostState.saverWindow) return kExitFailure;
+        return RunMessageLoop(true);
+    }
+    runLayout = HandedCallbacks().monitorLayout ? HandedCallbacks().monitorLayout() : MonitorLayout::Each;
+    if (!MakeFullScreenWindows(FullScreenPlan())) return kExitFailure;
+    SetForegroundWindow(runWindows.front()->window);
+    return RunMessageLoop(true);
 }
 
 int RunWindowed() {
     HostState.windowedMode = 1;
     if (!RegisterSaverClass(LoadCursor(nullptr, IDC_ARROW))) return kExitFailure;
-    HWND window = CreateWindowExA(0, kSaverClassName, "Windowed Screensaver",
-                                  WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 100, 100, 512, 480, nullptr,
-                                  nullptr, static_cast<HINSTANCE>(HostState.instance), nullptr);
-    HostState.saverWindow = window;
-    if (!window) return kExitFailure;
-    return RunMessageLoop(window, false);
+    SaverWindowPlan plan;
+    plan.area = {100, 100, 512, 480, true, 0};
+    HostState.saverWindow = MakeRunWindow(std::make_unique<HostWindow>(plan, SaverSurfaceKind::Windowed), 0,
+                                          "Windowed Screensaver", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                                          nullptr, 0);
+    if (!HostState.saverWindow) return kExitFailure;
+    return RunMessageLoop(false);
 }
 
 LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
-            // Wine changes the desktop's size on a monitor's change without telling its
-            // windows: full screen also looks once a second.
-            if (!HostState.previewMode && !HostState.windowedMode) SetTimer(window, kDesktopCheckTimer, 1000, nullptr);
-            HostState.referenceCursor = CursorPosition();
-            HostState.mouseMoveThreshold = MouseThresholdForDpi(WindowDpi(window));
-            if (!HostState.previewMode && !HostState.windowedMode) SetCursor(nullptr);
+        case WM_CREATE: {
+            const bool fullScreen = !HostState.previewMode && !HostState.windowedMode;
+            HostWindow* held = creatingWindow;
+            if (held) held->window = window;
+            // Each window's own DPI sets how far the mouse may move on it.
+            const int32_t threshold = MouseThresholdForDpi(WindowDpi(window));
+            if (held) held->mouseThreshold = threshold;
+            else HostState.mouseMoveThreshold = threshold;
+            // The first window of a run sets where the cursor stood.
+            if (!held || runWindows.size() == 1) HostState.referenceCursor = CursorPosition();
+            // Wine changes the desktop's monitors without telling its windows: full
+            // screen also looks once a second (one window looks for all).
+            if (fullScreen && (!held || held == runWindows.front().get()))
+                SetTimer(window, kDesktopCheckTimer, 1000, nullptr);
+            if (fullScreen) SetCursor(nullptr);
             // A display that wakes without input (a program keeping it on) says so
             // here, so that drawing resumes.
-            if (!HostState.previewMode && !HostState.windowedMode) WatchDisplayPower(window);
+            if (fullScreen && held) WatchDisplayPower(*held);
             break;
+        }
         case WM_DESTROY:
-            StopWatchingDisplayPower();
-            PostQuitMessage(0);
+            if (HostWindow* held = HostWindowOf(window)) {
+                StopWatchingDisplayPower(*held);
+                const auto found = std::find_if(runWindows.begin(), runWindows.end(),
+                                                [&](const auto& w) { return w.get() == held; });
+                retiredWindows.push_back(std::move(*found));
+                runWindows.erase(found);
+                // Hooks after this one still see the window; the host's record is kept
+                // until the loop's next pass.
+                retiredWindows.back()->window = nullptr;
+            }
+            if (!layingOut) PostQuitMessage(0);
             break;
         case WM_POWERBROADCAST:
             if (DisplayTurnedOn(wParam, lParam)) HostState.monitorPoweredDown = 0;
             break;
         case WM_DISPLAYCHANGE:
         case WM_TIMER:
-            if (!HostState.previewMode && !HostState.windowedMode) CoverDesktop(window);
+            if (!HostState.previewMode && !HostState.windowedMode && HostWindowOf(window)) {
+                // Laying out again may destroy this window: the hook sees nothing more of it.
+                LayOutFullScreenAgain();
+                return 0;
+            }
             break;
         case WM_SYSCOMMAND:
             if (HostState.previewMode) break;
@@ -257,7 +418,9 @@ static LRESULT OnMouseMove(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
     ScreenPoint now = CursorPosition();
     TraceF("Saver window: mouse move to %ld,%ld", static_cast<long>(now.x), static_cast<long>(now.y));
-    if (!MouseMoveEndsSaver(HostState.referenceCursor, now, HostState.mouseMoveThreshold) ||
+    const HostWindow* held = HostWindowOf(window);
+    const int32_t threshold = held ? held->mouseThreshold : HostState.mouseMoveThreshold;
+    if (!MouseMoveEndsSaver(HostState.referenceCursor, now, threshold) ||
         HostState.windowedMode)
         HostState.referenceCursor = now;
     else
@@ -284,7 +447,7 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
             return 1;
         case WM_KEYDOWN:
             if (wParam != 'S' && wParam != VK_F4) return EndRequest(window, message, wParam, lParam);
-            HostState.showFrameRate = !HostState.showFrameRate;
+            ToggleFrameRateText();
             break;
         case WM_SYSKEYDOWN:
         case WM_LBUTTONDOWN:

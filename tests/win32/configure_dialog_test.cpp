@@ -160,7 +160,7 @@ TEST(DialogTemplates, ConfigurationDialogIsBuiltAsDesigned) {
     EXPECT_EQ(dialog.font, "MS Sans Serif");
     EXPECT_EQ(dialog.pointSize, 8);
     EXPECT_EQ(dialog.width, 522);
-    EXPECT_EQ(dialog.height, 216);
+    EXPECT_EQ(dialog.height, 234);
     ExpectControls(dialog.controls, {
         {101, "STATIC", "#502", SS_BITMAP | kChild, 5, 5, 187, 51},
         {120, "BUTTON", "Centering", BS_GROUPBOX | kChild, 5, 60, 188, 111},
@@ -210,6 +210,8 @@ TEST(DialogTemplates, ConfigurationDialogIsBuiltAsDesigned) {
         {162, "BUTTON", "Browse...", BS_PUSHBUTTON | kButton, 200, 198, 50, 14},
         {163, "BUTTON", "Built-in", BS_PUSHBUTTON | kButton, 255, 198, 50, 14},
         {164, "STATIC", "", kCaption, 312, 201, 205, 8},
+        {165, "STATIC", "Monitors:", kCaption, 7, 219, 35, 8},
+        {166, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | kButton, 45, 217, 148, 60},
     });
 }
 
@@ -284,6 +286,7 @@ int RunDialog(std::vector<std::function<void()>> steps) {
     return result;
 }
 
+int Selection(int combo) { return static_cast<int>(SendDlgItemMessageA(ConfigDialog(), combo, CB_GETCURSEL, 0, 0)); }
 int Position(int trackbar) { return static_cast<int>(SendDlgItemMessageA(ConfigDialog(), trackbar, TBM_GETPOS, 0, 0)); }
 std::string Text(HWND dialog, int id) {
     char text[128] = {};
@@ -328,6 +331,7 @@ void Store(const std::map<std::string, DWORD>& values) {
 const std::map<std::string, DWORD> kDefaults = {
     {"xoff", 134}, {"yoff", 0},  {"zoff", 0},   {"vel", 20},    {"xrot", 0},   {"xrots", 1},    {"yrot", 0},
     {"yrots", 1},  {"zrot", 360}, {"zrots", 20}, {"scale", 100}, {"blur", 0},  {"lighting", 0},
+    {"Monitors", 0},
 };
 
 // Kept from every thread: a model's summary is read on a thread of its own.
@@ -412,6 +416,20 @@ TEST_F(ConfigureDialog, DefaultThenCancelLeavesTheRegistryAsItWas) {
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(StoredValues(), stored);
     EXPECT_NE(std::find(Traces.begin(), Traces.end(), "User hit the DEFAULT button"), Traces.end());
+}
+
+TEST_F(ConfigureDialog, TheMonitorsRowShowsTheStoredChoiceAndOkStoresTheOneMade) {
+    Start({{"Monitors", 7}});
+    int result = RunDialog({
+        [] { EXPECT_EQ(Selection(166), 0) << "an unknown value shows as each monitor its own lodge"; },
+        [] { SendDlgItemMessageA(ConfigDialog(), 166, CB_SETCURSEL, 2, 0); },
+        [] { Click(IDOK); },
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(StoredValues()["Monitors"], 2u) << "main monitor only";
+    EXPECT_EQ(Settings.monitors, 2);
+    Start({{"Monitors", 1}});
+    RunDialog({[] { EXPECT_EQ(Selection(166), 1); }, [] { Click(IDCANCEL); }});
 }
 
 TEST_F(ConfigureDialog, DefaultThenOkStoresExactlyTheDefaults) {

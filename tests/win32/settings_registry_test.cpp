@@ -35,7 +35,7 @@ TEST_F(RegistrySettings, WritesDwordsUnderTheUsersKeyAndReadsThemBack) {
     DWORD values = 0;
     RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
                      nullptr, nullptr);
-    EXPECT_EQ(values, 13u);
+    EXPECT_EQ(values, 14u);
     DWORD type = 0, data = 0, size = sizeof data;
     ASSERT_EQ(RegQueryValueExA(key, "scale", nullptr, &type, reinterpret_cast<BYTE*>(&data), &size),
               ERROR_SUCCESS);

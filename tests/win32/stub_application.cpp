@@ -29,7 +29,9 @@ INT_PTR CALLBACK StubDialog(HWND, UINT, WPARAM, LPARAM) {
 
 void StubStartup() {}
 
+MonitorLayout StubMonitorLayout() { return MonitorLayout::Each; }
+
 // The host is handed the stand-in before any test runs.
-const bool handed = (UseSaverCallbacks({StubStartup, StubWindowHook, StubIdle, StubDialog}), true);
+const bool handed = (UseSaverCallbacks({StubStartup, StubWindowHook, StubIdle, StubDialog, StubMonitorLayout}), true);
 
 }  // namespace
