@@ -28,78 +28,6 @@ float TrailWeight(int i) {
 
 namespace {
 
-// The poses of the trail, newest first, each where no newer pose lies.
-void DrawTrailPoses(Scene& scene, const ScenePose (&poses)[kTrailPoses]) {
-    const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    glEnable(GL_FOG);
-    glFogi(GL_FOG_MODE, GL_LINEAR);
-    glFogfv(GL_FOG_COLOR, black);
-    glEnable(GL_STENCIL_TEST);
-    glStencilMask(0xFF);
-    for (int i = 0; i < kTrailPoses; ++i) {
-        const GLint mark = kTrailPoses - i;  // newer poses hold higher marks
-        const float weight = TrailWeight(i);
-        // The pose takes the pixels that no newer pose took (mark 0), and its own
-        // again where its nearer faces cover its farther ones.
-        glStencilFunc(GL_GEQUAL, mark, 0xFF);
-        glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-        ScaleColoursBy(weight < 1.0f ? weight : 1.0f);
-        DrawPose(scene, poses[i]);
-        if (weight > 1.0f) {
-            // The weight beyond 1 is added on the same pixels: only the pose's own
-            // front fragments (same depth, same mark) pass, and the sum saturates.
-            glStencilFunc(GL_EQUAL, mark, 0xFF);
-            glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-            glDepthFunc(GL_EQUAL);
-            glEnable(GL_BLEND);
-            glBlendFunc(GL_ONE, GL_ONE);
-            ScaleColoursBy(weight - 1.0f);
-            DrawPose(scene, poses[i]);
-            glDisable(GL_BLEND);
-            glDepthFunc(GL_LESS);
-        }
-    }
-    glDisable(GL_STENCIL_TEST);
-    glDisable(GL_FOG);
-}
-
-// Draws the trail into the lower-left 1/divisor of the viewport, copies it into the
-// trail texture and clears the buffers again; true when the texture holds it.
-bool DrawTrailIntoTexture(Scene& scene, const ScenePose (&poses)[kTrailPoses], const GLint (&view)[4], int divisor,
-                          uint32_t* texture) {
-    if (*texture == 0) {
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        glPushAttrib(GL_TEXTURE_BIT);  // the texture bound before stays bound
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, kTrailTextureSide, kTrailTextureSide, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                     nullptr);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-        glPopAttrib();
-        if (glGetError() != GL_NO_ERROR) {
-            glDeleteTextures(1, &name);
-            return false;
-        }
-        *texture = name;
-    }
-    const GLsizei width = view[2] / divisor, height = view[3] / divisor;
-    glViewport(view[0], view[1], width, height);
-    DrawTrailPoses(scene, poses);
-    glViewport(view[0], view[1], view[2], view[3]);
-    glPushAttrib(GL_TEXTURE_BIT | GL_SCISSOR_BIT);
-    glBindTexture(GL_TEXTURE_2D, *texture);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, view[0], view[1], width, height);
-    // Only the corner the trail was drawn in needs clearing again.
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(view[0], view[1], width, height);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    glPopAttrib();
-    return true;
-}
-
 // A part of the view, as fractions of its width and height from its lower left.
 struct ViewArea {
     float left = 0.0f, bottom = 0.0f, right = 1.0f, top = 1.0f;
@@ -133,6 +61,107 @@ ViewArea TrailArea(const Scene& scene, const ScenePose (&poses)[kTrailPoses], co
     };
     return {fraction(low[0] - 1.0, 0), fraction(low[1] - 1.0, 1), fraction(high[0] + 1.0, 0),
             fraction(high[1] + 1.0, 1)};
+}
+
+// Where the stencil holds `mark` (the pixels of one pose) within `area`, the colour is
+// multiplied by `factor` (1 to 2), saturating: the blend adds the colour times
+// (factor - 1) to itself. A quad costs far less than drawing the pose's triangles again.
+void BrightenMarkedPixels(GLint mark, float factor, const ViewArea& area) {
+    glStencilFunc(GL_EQUAL, mark, 0xFF);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_FOG);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_DST_COLOR, GL_ONE);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    const float extra = factor - 1.0f;
+    glColor3f(extra, extra, extra);
+    glRectf(2.0f * area.left - 1.0f, 2.0f * area.bottom - 1.0f, 2.0f * area.right - 1.0f, 2.0f * area.top - 1.0f);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+    glDisable(GL_BLEND);
+}
+
+// The poses of the trail, newest first, each where no newer pose lies; all of them lie
+// within `area`. `skipNewest`: the newest pose is drawn over by the current one and
+// need not be drawn here.
+void DrawTrailPoses(Scene& scene, const ScenePose (&poses)[kTrailPoses], bool skipNewest, const ViewArea& area) {
+    const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glFogfv(GL_FOG_COLOR, black);
+    glEnable(GL_STENCIL_TEST);
+    glStencilMask(0xFF);
+    for (int i = skipNewest ? 1 : 0; i < kTrailPoses; ++i) {
+        const GLint mark = kTrailPoses - i;  // newer poses hold higher marks
+        const float weight = TrailWeight(i);
+        // The pose takes the pixels that no newer pose took (mark 0), and its own
+        // again where its nearer faces cover its farther ones.
+        glStencilFunc(GL_GEQUAL, mark, 0xFF);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+        // Full weight needs no fog: the colours stand as they are.
+        if (weight < 1.0f) {
+            glEnable(GL_FOG);
+            ScaleColoursBy(weight);
+        } else {
+            glDisable(GL_FOG);
+        }
+        DrawPose(scene, poses[i]);
+    }
+    glDisable(GL_FOG);
+    // The weight beyond 1, on the pixels each such pose took: their colours, drawn at
+    // full intensity, are multiplied by the weight and saturate.
+    for (int i = skipNewest ? 1 : 0; i < kTrailPoses && TrailWeight(i) > 1.0f; ++i)
+        BrightenMarkedPixels(kTrailPoses - i, TrailWeight(i), area);
+    glDisable(GL_STENCIL_TEST);
+}
+
+// Draws the trail into the lower-left 1/divisor of the viewport, copies it into the
+// trail texture and clears the buffers again; true when the texture holds it.
+bool DrawTrailIntoTexture(Scene& scene, const ScenePose (&poses)[kTrailPoses], bool skipNewest,
+                          const ViewArea& area, const GLint (&view)[4], int divisor, uint32_t* texture) {
+    if (*texture == 0) {
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        glPushAttrib(GL_TEXTURE_BIT);  // the texture bound before stays bound
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, kTrailTextureSide, kTrailTextureSide, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+        glPopAttrib();
+        if (glGetError() != GL_NO_ERROR) {
+            glDeleteTextures(1, &name);
+            return false;
+        }
+        *texture = name;
+    }
+    const GLsizei width = view[2] / divisor, height = view[3] / divisor;
+    glViewport(view[0], view[1], width, height);
+    DrawTrailPoses(scene, poses, skipNewest, area);
+    glViewport(view[0], view[1], view[2], view[3]);
+    glPushAttrib(GL_TEXTURE_BIT | GL_SCISSOR_BIT);
+    glBindTexture(GL_TEXTURE_2D, *texture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, view[0], view[1], width, height);
+    // Only the corner the trail was drawn in needs clearing again.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(view[0], view[1], width, height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glPopAttrib();
+    return true;
 }
 
 // The trail texture's picture stretched over the view (over `area` of it, where the
@@ -184,13 +213,19 @@ void DrawBlurTrail(Scene& scene, const ScenePose (&poses)[kTrailPoses], const Sc
     GLint view[4] = {};
     glGetIntegerv(GL_VIEWPORT, view);
     const int divisor = TrailDivisor(view[2], view[3]);
-    if (trailTexture && divisor > 1 && DrawTrailIntoTexture(scene, poses, view, divisor, trailTexture)) {
+    // The current pose is drawn a unit nearer over everything: where it stands where
+    // the newest trail pose stands, it covers that pose.
+    const ScenePose& newest = poses[0];
+    const bool skipNewest = newest.x == current.x && newest.y == current.y && newest.z == current.z &&
+                            newest.ax == current.ax && newest.ay == current.ay && newest.az == current.az;
+    const ViewArea area = TrailArea(scene, poses, view);
+    if (trailTexture && divisor > 1 &&
+        DrawTrailIntoTexture(scene, poses, skipNewest, area, view, divisor, trailTexture)) {
         // Half a texel short of the picture's far edges: the texels beyond were never drawn.
         DrawTrailTexture(*trailTexture, (static_cast<float>(view[2] / divisor) - 0.5f) / kTrailTextureSide,
-                         (static_cast<float>(view[3] / divisor) - 0.5f) / kTrailTextureSide,
-                         TrailArea(scene, poses, view));
+                         (static_cast<float>(view[3] / divisor) - 0.5f) / kTrailTextureSide, area);
     } else {
-        DrawTrailPoses(scene, poses);
+        DrawTrailPoses(scene, poses, skipNewest, area);
     }
     DrawPose(scene, {current.x, current.y, current.z + 1.0f, current.ax, current.ay, current.az});
 }

@@ -8,9 +8,15 @@
 namespace {
 
 // Seeded once a process: windows started in the same second must not all start the
-// lodge at the same place with the same drift.
+// lodge at the same place with the same drift. VELMORA_RANDOM_SEED (a number) fixes the
+// start, so that a benchmark's runs draw the same scenes.
 void SeedRandomStartOnce() {
-    static const bool seeded = (std::srand(static_cast<unsigned>(std::time(nullptr))), true);
+    static const bool seeded = [] {
+        const char* fixed = std::getenv("VELMORA_RANDOM_SEED");
+        std::srand(fixed && *fixed ? static_cast<unsigned>(std::strtoul(fixed, nullptr, 10))
+                                   : static_cast<unsigned>(std::time(nullptr)));
+        return true;
+    }();
     (void)seeded;
 }
 

@@ -230,6 +230,27 @@ TEST_F(BlurTrail, EachPoseShowsWithItsWeightClampedToFullIntensity) {
     EXPECT_EQ(scene->positionZ(), 0.0f) << "the pose on top is drawn one unit nearer, not moved";
 }
 
+TEST_F(BlurTrail, PosesAboveFullWeightBrightenTheirOwnColoursTowardsFull) {
+    // A dim light without shine: the red faces are far from full, so weights above 1 show.
+    SetUpLighting(state);
+    const GLfloat dim[4] = {0.3f, 0.3f, 0.3f, 0.0f}, none[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, dim);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, none);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, none);
+    int plain[kTrailPoses] = {};
+    for (int i = 1; i < 5; ++i) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        glLoadIdentity();
+        scene->RenderAtPose(X(i), 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        plain[i] = Centre(X(i)).r;
+        ASSERT_GT(plain[i], 30) << "pose " << i;
+        ASSERT_LT(plain[i], 150) << "pose " << i;
+    }
+    DrawTrail();
+    for (int i = 1; i < 5; ++i)
+        EXPECT_NEAR(Centre(X(i)).r, std::min(255.0f, plain[i] * TrailWeight(i)), 4.0f) << "pose " << i;
+}
+
 TEST_F(BlurTrail, ThePixelGoesToTheNewestPoseThatCoversItEvenBehindAnOlderOne) {
     GLint stencilBits = 0;
     glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
