@@ -72,6 +72,9 @@ void BrightenMarkedPixels(GLint mark, float factor, const ViewArea& area) {
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_FOG);
     glDisable(GL_LIGHTING);
+    // With lighting on, the current colour is tracked into the material: the quad's
+    // colour must not become the model's.
+    glDisable(GL_COLOR_MATERIAL);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);

@@ -147,6 +147,13 @@ TEST_F(ReferencePictures, LodgeWithLighting) {
     SetUpLighting(state);
     MakeScene(true);
     ExpectPicture("lodge-lit", Rendered());
+    // A blur trail drawn in between leaves the lit model as it was.
+    ScenePose trail[kTrailPoses];
+    for (int i = 0; i < kTrailPoses; ++i) trail[i] = {-2.0f * static_cast<float>(i), 0.0f, 0.0f, 0.0f, 0.0f, 30.0f};
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glLoadIdentity();
+    DrawBlurTrail(*scene, trail, trail[0]);
+    ExpectPicture("lodge-lit", Rendered());
 }
 
 TEST_F(ReferencePictures, CubeWithLighting) {
