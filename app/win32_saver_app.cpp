@@ -1,6 +1,6 @@
-// The application side of the saver window: the rendering context and the scene are
-// made on window creation, a frame is drawn per idle call, and both are released on
-// window destruction.
+// The application side of the saver window: on window creation the host makes the
+// window's OpenGL and the session starts in it, a frame is drawn per idle call, and
+// the session ends on window destruction, before the host releases the context.
 #include <memory>
 
 #include <windows.h>
@@ -12,18 +12,16 @@
 #include "app/win32_configure_dialog.h"
 #include "app/win32_saver_app.h"
 #include "host/host_state.h"
-#include "host/pixel_format.h"
 #include "host/win32_host.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
 
 namespace {
 
-// What one saver window holds: its device context and rendering context and, while it
-// draws, its session. Kept as the window's user data from WM_CREATE to WM_DESTROY.
+// What one saver window holds while it draws: its session. Kept as the window's user
+// data from WM_CREATE to WM_DESTROY; the host holds the window's OpenGL.
 struct SaverWindowRecord {
-    HDC dc = nullptr;
-    HGLRC rc = nullptr;
+    HWND window = nullptr;
     std::unique_ptr<SaverSession> session;
 };
 
@@ -32,26 +30,7 @@ SaverWindowRecord* RecordOf(HWND window) {
 }
 
 void SwapSaverBuffers(void* record) {
-    wglSwapLayerBuffers(static_cast<SaverWindowRecord*>(record)->dc, WGL_SWAP_MAIN_PLANE);
-}
-
-// Every window of a run on several monitors has a context of its own: the window's is
-// made current before anything is drawn or released in it.
-bool MakeCurrent(const SaverWindowRecord& record) {
-    if (!record.rc) return false;
-    return wglGetCurrentContext() == record.rc || wglMakeCurrent(record.dc, record.rc);
-}
-
-// Where the driver offers WGL_EXT_swap_control, each swap waits for the display:
-// no tearing, and no frames drawn that the screen never shows.
-void RequestSwapInterval() {
-    using SwapIntervalProc = BOOL(WINAPI*)(int);
-    const PROC found = wglGetProcAddress("wglSwapIntervalEXT");
-    // Some drivers answer 1, 2, 3 or -1 for a function they do not have.
-    const INT_PTR value = reinterpret_cast<INT_PTR>(found);
-    if (value == 0 || value == 1 || value == 2 || value == 3 || value == -1) return;
-    const auto swapInterval = reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void*>(found));
-    if (swapInterval(1)) Trace("initSaver: swap interval 1");
+    SwapSaverWindowBuffers(static_cast<SaverWindowRecord*>(record)->window);
 }
 
 // The built-in lodge, unpacked into the one folder it is read from. Whatever lies
@@ -79,26 +58,17 @@ void SetSaverSwap(HWND window, void (*swap)(void* context), void* context) {
     }
 }
 
-void SwapSaverWindowBuffers(HWND window) {
-    if (SaverWindowRecord* record = RecordOf(window)) SwapSaverBuffers(record);
-}
-
 bool initSaver(HWND window) {
     Trace("initSaver: Initializing");
-    auto* record = new SaverWindowRecord();
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
-    record->dc = GetDC(window);
-    SelectPixelFormat(record->dc, Settings.blur != 0);
-    record->rc = wglCreateContext(record->dc);
-    if (!record->rc || !wglMakeCurrent(record->dc, record->rc)) {
+    if (!MakeSaverWindowGl(window, Settings.blur != 0)) {
         // No OpenGL for this window: the saver keeps running and draws nothing. GL
         // calls without a current context would feed GLU undefined sizes.
         Trace("initSaver: no rendering context");
-        if (record->rc) wglDeleteContext(record->rc);
-        record->rc = nullptr;
         return false;
     }
-    RequestSwapInterval();
+    auto* record = new SaverWindowRecord();
+    record->window = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
     RECT client = {};
     GetClientRect(window, &client);
     // The model is read on a thread of its own, once for all the run's windows: the
@@ -116,12 +86,8 @@ void ShutdownSaver(HWND window) {
     if (!record) return;
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     // Released in the window's own context; without it (another window's may be
-    // current) nothing is released by GL calls, and the objects go with the context.
-    if (!MakeCurrent(*record)) wglMakeCurrent(nullptr, nullptr);
-    record->session.reset();
-    wglMakeCurrent(nullptr, nullptr);
-    ReleaseDC(window, record->dc);
-    if (record->rc) wglDeleteContext(record->rc);
+    // current) GL calls release nothing, and the objects go with the context.
+    if (!MakeSaverWindowGlCurrent(window)) wglMakeCurrent(nullptr, nullptr);
     delete record;
 }
 
@@ -149,8 +115,7 @@ static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam
             break;
         case WM_SIZE:
             // Maximised, restored or dragged: the view follows the client area.
-            if (SaverWindowRecord* record = RecordOf(window);
-                record && record->session && wParam != SIZE_MINIMIZED && MakeCurrent(*record))
+            if (SaverWindowRecord* record = RecordOf(window); record && wParam != SIZE_MINIMIZED)
                 record->session->Resize(LOWORD(lParam), HIWORD(lParam));
             break;
         case WM_DESTROY:
@@ -162,7 +127,7 @@ static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam
 
 static void SaverIdle(HWND window) {
     SaverWindowRecord* record = RecordOf(window);
-    if (!record || !record->session || !MakeCurrent(*record)) return;
+    if (!record) return;
     // Last: the window, and the record with it, may be gone once a box is closed.
     record->session->Frame(HostState.monitorPoweredDown || HostState.passwordDialogOpen);
 }

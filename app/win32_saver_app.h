@@ -15,4 +15,3 @@ const SaverWindowState* SaverWindowStateOf(HWND window);
 // Puts swap in place of the window's own buffer swap (a test reads the frame back
 // first); SwapSaverWindowBuffers is the window's own.
 void SetSaverSwap(HWND window, void (*swap)(void* context), void* context);
-void SwapSaverWindowBuffers(HWND window);

@@ -64,6 +64,17 @@ void ChangeSaverPassword(HWND owner);
 // True when the saver may close (always on NT-family systems).
 bool VerifySaverPassword(HWND window);
 
+// A saver window's OpenGL: its pixel format (with a stencil buffer when `stencil`),
+// rendering context, swap interval 1 where the driver offers it; current once made.
+// False when the window can have no OpenGL. The host makes it current before every
+// message and frame it hands the application, and releases it after the window's
+// WM_DESTROY has reached the application.
+bool MakeSaverWindowGl(HWND window, bool stencil);
+bool MakeSaverWindowGlCurrent(HWND window);
+// Shows the window's finished frame.
+void SwapSaverWindowBuffers(HWND window);
+void ReleaseSaverWindowGl(HWND window);
+
 LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

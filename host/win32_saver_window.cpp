@@ -247,6 +247,7 @@ public:
     void DrawFrame(PacedSurface& surface) override {
         for (const auto& held : runWindows) {
             if (&held->paced != &surface) continue;
+            MakeSaverWindowGlCurrent(held->window);
             HandedCallbacks().idle(held->window);
             return;  // the window may be gone now
         }
@@ -377,7 +378,11 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
             }
             break;
     }
-    return HandedCallbacks().windowHook(window, message, wParam, lParam);
+    // The application resizes its drawing and releases it in the window's own context.
+    if (message == WM_SIZE || message == WM_DESTROY) MakeSaverWindowGlCurrent(window);
+    const LRESULT result = HandedCallbacks().windowHook(window, message, wParam, lParam);
+    if (message == WM_DESTROY) ReleaseSaverWindowGl(window);
+    return result;
 }
 
 // Input that ends a full-screen run: arm the close and ask for it. Windowed runs
