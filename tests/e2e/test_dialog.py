@@ -10,7 +10,7 @@ BANNER = Path(__file__).resolve().parents[2] / "resources" / "banner.bmp"
 
 DIALOG = "Quillet Screensaver Config"
 DEFAULTS = {"xoff": 134, "yoff": 0, "zoff": 0, "vel": 20, "xrot": 0, "xrots": 1, "yrot": 0, "yrots": 1,
-            "zrot": 360, "zrots": 20, "scale": 100, "blur": 0, "lighting": 0}
+            "zrot": 360, "zrots": 20, "scale": 100, "blur": 0, "lighting": 0, "Monitors": 0}
 TRACKBARS = {122, 124, 126, 132, 134, 141, 136, 143, 138, 145, 147}
 
 
@@ -86,7 +86,7 @@ def assert_banner_shown(saver, name: str, box: tuple, banner: Screen):
 
 @pytest.mark.parametrize("args", [[], ["/c"], ["-C:1234"], ["//", "-"]],
                          ids=["empty", "c", "c-with-handle", "separators-only"])
-def test_ok_ends_with_one_and_writes_the_thirteen_values(saver, args):
+def test_ok_ends_with_one_and_writes_every_value(saver, args):
     job = saver.start(*args)
     saver.wait_for_window(DIALOG)
     click(saver, DIALOG, 1)
@@ -105,7 +105,7 @@ def test_cancel_ends_with_two_and_writes_nothing(saver, args):
 
 
 def test_stored_values_show_clamped_and_are_saved_from_the_controls(saver):
-    for name, value in {"xoff": 400, "scale": 0, "blur": 2, "lighting": 1}.items():
+    for name, value in {"xoff": 400, "scale": 0, "blur": 2, "lighting": 1, "Monitors": 2}.items():
         saver.reg_set_dword(name, value)
     job = saver.start("/c")
     saver.wait_for_window(DIALOG)
@@ -117,7 +117,7 @@ def test_stored_values_show_clamped_and_are_saved_from_the_controls(saver):
     click(saver, DIALOG, 148)  # Motion Blur, shown unchecked for 2, becomes checked
     click(saver, DIALOG, 1)
     assert job.result().get("exit_hex") == "0x00000001"
-    assert saver.reg_values() == dict(DEFAULTS, xoff=359, scale=6, blur=1, lighting=1)
+    assert saver.reg_values() == dict(DEFAULTS, xoff=359, scale=6, blur=1, lighting=1, Monitors=2)
 
 
 def test_dialog_and_about_box_look_right(saver):
