@@ -46,6 +46,10 @@ def measure(label: str, monitors) -> dict:
         shutil.copytree(os.environ["WINEPREFIX"], prefix, symlinks=True)
         environ = dict(desk.environ, WINEPREFIX=str(prefix), WINEDEBUG="-all")
         subprocess.run([WINESERVER, "-p"], env=environ, check=True)
+        # The first program starts Wine's services, which keep whatever output they
+        # inherit open for good: give them none.
+        subprocess.run([WINE, "cmd", "/c", "exit", "0"], env=environ, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=120)
         for key, name, kind, value in ((r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N"),
                                        (r"HKCU\Software\VLG", "FrameRateLimit", "REG_DWORD", str(LIMIT))):
             subprocess.run([WINE, "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"], env=environ,
