@@ -122,11 +122,27 @@ void DrawTrailPoses(Scene& scene, const ScenePose (&poses)[kTrailPoses], bool sk
         }
         DrawPose(scene, poses[i]);
     }
-    glDisable(GL_FOG);
     // The weight beyond 1, on the pixels each such pose took: their colours, drawn at
-    // full intensity, are multiplied by the weight and saturate.
-    for (int i = skipNewest ? 1 : 0; i < kTrailPoses && TrailWeight(i) > 1.0f; ++i)
-        BrightenMarkedPixels(kTrailPoses - i, TrailWeight(i), area);
+    // full intensity, are multiplied by the weight and saturate. Without a stencil
+    // buffer no pixel is marked: each such pose is drawn again, added on its own front
+    // fragments (same depth).
+    GLint stencilBits = 0;
+    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+    for (int i = skipNewest ? 1 : 0; i < kTrailPoses && TrailWeight(i) > 1.0f; ++i) {
+        if (stencilBits > 0) {
+            BrightenMarkedPixels(kTrailPoses - i, TrailWeight(i), area);
+            continue;
+        }
+        glEnable(GL_FOG);
+        glDepthFunc(GL_EQUAL);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE);
+        ScaleColoursBy(TrailWeight(i) - 1.0f);
+        DrawPose(scene, poses[i]);
+        glDisable(GL_BLEND);
+        glDepthFunc(GL_LESS);
+    }
+    glDisable(GL_FOG);
     glDisable(GL_STENCIL_TEST);
 }
 

@@ -80,6 +80,7 @@ static std::vector<std::unique_ptr<HostWindow>> retiredWindows;
 static HostWindow* creatingWindow = nullptr;  // between CreateWindowEx and its WM_CREATE
 static bool layingOut = false;                // windows destroyed to lay out again do not end the run
 static MonitorLayout runLayout = MonitorLayout::Each;
+static std::vector<SaverWindowPlan> runPlan;  // what the full-screen windows were made for
 
 static HostWindow* HostWindowOf(HWND window) {
     for (const auto& held : runWindows)
@@ -128,8 +129,9 @@ static HWND MakeRunWindow(std::unique_ptr<HostWindow> held, DWORD extendedStyle,
                                   &pending->surface);
     creatingWindow = nullptr;
     if (!window) {
-        runWindows.erase(std::find_if(runWindows.begin(), runWindows.end(),
-                                      [&](const auto& w) { return w.get() == pending; }));
+        const auto found = std::find_if(runWindows.begin(), runWindows.end(),
+                                        [&](const auto& w) { return w.get() == pending; });
+        if (found != runWindows.end()) runWindows.erase(found);
         return nullptr;
     }
     const uint32_t cap = FrameCapFor(refreshHz ? refreshHz : DisplayRefreshRate(window));
@@ -168,27 +170,49 @@ static std::vector<SaverWindowPlan> FullScreenPlan() {
 
 static constexpr const char* kFullScreenTitle = "Screensaver";
 
-// The full-screen windows of a plan, topmost, each on its own rectangle; false when
-// none could be made.
+// The full-screen windows of a plan, topmost, each on its own rectangle, added to the
+// run's; the first one made becomes the foreground window. False when none could be made.
 static bool MakeFullScreenWindows(const std::vector<SaverWindowPlan>& plan) {
+    runPlan = plan;
+    HWND first = nullptr;
     for (const SaverWindowPlan& each : plan) {
-        MakeRunWindow(std::make_unique<HostWindow>(each, SaverSurfaceKind::Monitor), WS_EX_TOPMOST, kFullScreenTitle,
-                      WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, nullptr, each.area.refreshHz);
+        HWND made = MakeRunWindow(std::make_unique<HostWindow>(each, SaverSurfaceKind::Monitor), WS_EX_TOPMOST,
+                                  kFullScreenTitle, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                  nullptr, each.area.refreshHz);
+        if (!first) first = made;
     }
-    if (runWindows.empty()) return false;
-    HostState.saverWindow = runWindows.front()->window;
+    if (!first) return false;
+    HostState.saverWindow = first;
+    SetForegroundWindow(first);
+    // One window looks at the desktop for all: asking for the monitors' modes is not
+    // free, and under some X servers not without a flicker.
+    SetTimer(first, kDesktopCheckTimer, 1000, nullptr);
     return true;
 }
 
-// Destroys the run's windows without ending the run.
-static void DestroyRunWindows() {
+// Destroys `windows` of the run without ending it; their records go on being held
+// until the loop's next pass.
+static void DestroyRunWindows(const std::vector<HWND>& windows) {
+    const bool wasLayingOut = layingOut;
     layingOut = true;
-    while (!runWindows.empty()) {
-        HWND window = runWindows.back()->window;
-        // A window's WM_DESTROY takes it off the list; one that cannot be destroyed is dropped.
-        if (!window || !IsWindow(window) || !DestroyWindow(window)) runWindows.pop_back();
+    for (HWND window : windows) {
+        if (IsWindow(window) && DestroyWindow(window)) continue;  // its WM_DESTROY retired it
+        HostWindow* held = HostWindowOf(window);
+        if (!held) continue;
+        StopWatchingDisplayPower(*held);
+        ReleaseSaverWindowGl(window);
+        const auto found = std::find_if(runWindows.begin(), runWindows.end(),
+                                        [&](const auto& w) { return w.get() == held; });
+        retiredWindows.push_back(std::move(*found));
+        runWindows.erase(found);
     }
-    layingOut = false;
+    layingOut = wasLayingOut;
+}
+
+static std::vector<HWND> RunWindowHandles() {
+    std::vector<HWND> handles;
+    for (const auto& held : runWindows) handles.push_back(held->window);
+    return handles;
 }
 
 // A resolution changed, or a monitor came or went: the full-screen windows follow
@@ -197,9 +221,12 @@ static void DestroyRunWindows() {
 // gets new windows.
 static void LayOutFullScreenAgain() {
     const std::vector<SaverWindowPlan> plan = FullScreenPlan();
+    // Unchanged (the check runs once a second); a window the system refused stays away.
+    if (plan == runPlan || layingOut) return;
     bool same = plan.size() == runWindows.size();
     for (size_t i = 0; same && i < plan.size(); ++i) same = plan[i].drawsLodge == runWindows[i]->plan.drawsLodge;
     if (same) {
+        runPlan = plan;
         for (size_t i = 0; i < plan.size(); ++i) {
             HostWindow& held = *runWindows[i];
             if (held.plan == plan[i]) continue;
@@ -208,12 +235,19 @@ static void LayOutFullScreenAgain() {
             const MonitorArea& area = plan[i].area;
             SetWindowPos(held.window, HWND_TOPMOST, area.x, area.y, area.width, area.height, SWP_NOACTIVATE);
             held.paced = PacedSurface(FrameCapFor(area.refreshHz ? area.refreshHz : DisplayRefreshRate(held.window)));
+            held.mouseThreshold = MouseThresholdForDpi(WindowDpi(held.window));
         }
         return;
     }
+    // The new windows are made before the old ones go: the saver keeps the foreground
+    // (no other program is activated between them) and the model read goes on for the
+    // new windows. Without any new window the old ones stay.
     Trace("Saver window: monitors came or went, making the windows again");
-    DestroyRunWindows();
-    MakeFullScreenWindows(plan);
+    const std::vector<HWND> old = RunWindowHandles();
+    layingOut = true;
+    const bool made = MakeFullScreenWindows(plan);
+    layingOut = false;
+    if (made) DestroyRunWindows(old);
 }
 
 // The paced loop's view of the Windows run: the thread's message queue and the
@@ -272,7 +306,7 @@ private:
 static int RunMessageLoop(bool watchMonitorPower) {
     Win32LoopPort port(watchMonitorPower);
     RunPacedLoop(port);
-    DestroyRunWindows();
+    DestroyRunWindows(RunWindowHandles());
     retiredWindows.clear();
     return port.exitCode;
 }
@@ -300,7 +334,6 @@ int RunSaverWindow(HWND parent) {
     }
     runLayout = HandedCallbacks().monitorLayout ? HandedCallbacks().monitorLayout() : MonitorLayout::Each;
     if (!MakeFullScreenWindows(FullScreenPlan())) return kExitFailure;
-    SetForegroundWindow(runWindows.front()->window);
     return RunMessageLoop(true);
 }
 
@@ -329,9 +362,9 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
             // The first window of a run sets where the cursor stood.
             if (!held || runWindows.size() == 1) HostState.referenceCursor = CursorPosition();
             // Wine changes the desktop's monitors without telling its windows: full
-            // screen also looks once a second (one window looks for all).
-            if (fullScreen && (!held || held == runWindows.front().get()))
-                SetTimer(window, kDesktopCheckTimer, 1000, nullptr);
+            // screen also looks once a second, through the first window made (a
+            // window of the host's own; see MakeFullScreenWindows).
+            if (fullScreen && !held) SetTimer(window, kDesktopCheckTimer, 1000, nullptr);
             if (fullScreen) SetCursor(nullptr);
             // A display that wakes without input (a program keeping it on) says so
             // here, so that drawing resumes.
@@ -443,7 +476,9 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
             if (wParam && !HostState.windowedMode) SetCursor(nullptr);
             break;
         case WM_ACTIVATEAPP:
-            if (!wParam) return EndRequest(window, message, wParam, lParam);  // another program took over
+            // Another program took over; windows made again for new monitors hand the
+            // activation on among themselves.
+            if (!wParam && !layingOut) return EndRequest(window, message, wParam, lParam);
             break;
         case WM_SETCURSOR:
             // An ordinary window keeps the pointer and its resize cursors.
