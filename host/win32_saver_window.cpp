@@ -88,6 +88,19 @@ static HostWindow* HostWindowOf(HWND window) {
     return nullptr;
 }
 
+static void StopWatchingDisplayPower(HostWindow& held);
+
+// Takes the window's record off the run's list, its display-power notifications
+// stopped; the record is kept until the loop's next pass.
+static void RetireHostWindow(HostWindow* held) {
+    StopWatchingDisplayPower(*held);
+    const auto found = std::find_if(runWindows.begin(), runWindows.end(),
+                                    [&](const auto& w) { return w.get() == held; });
+    retiredWindows.push_back(std::move(*found));
+    runWindows.erase(found);
+    retiredWindows.back()->window = nullptr;
+}
+
 static void WatchDisplayPower(HostWindow& held) {
     const GUID* settings[2] = {&kConsoleDisplayState, &kMonitorPowerOn};
     for (int i = 0; i < 2; ++i)
@@ -199,12 +212,8 @@ static void DestroyRunWindows(const std::vector<HWND>& windows) {
         if (IsWindow(window) && DestroyWindow(window)) continue;  // its WM_DESTROY retired it
         HostWindow* held = HostWindowOf(window);
         if (!held) continue;
-        StopWatchingDisplayPower(*held);
         ReleaseSaverWindowGl(window);
-        const auto found = std::find_if(runWindows.begin(), runWindows.end(),
-                                        [&](const auto& w) { return w.get() == held; });
-        retiredWindows.push_back(std::move(*found));
-        runWindows.erase(found);
+        RetireHostWindow(held);
     }
     layingOut = wasLayingOut;
 }
@@ -372,16 +381,8 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
             break;
         }
         case WM_DESTROY:
-            if (HostWindow* held = HostWindowOf(window)) {
-                StopWatchingDisplayPower(*held);
-                const auto found = std::find_if(runWindows.begin(), runWindows.end(),
-                                                [&](const auto& w) { return w.get() == held; });
-                retiredWindows.push_back(std::move(*found));
-                runWindows.erase(found);
-                // Hooks after this one still see the window; the host's record is kept
-                // until the loop's next pass.
-                retiredWindows.back()->window = nullptr;
-            }
+            // Hooks after this one still see the window.
+            if (HostWindow* held = HostWindowOf(window)) RetireHostWindow(held);
             if (!layingOut) PostQuitMessage(0);
             break;
         case WM_POWERBROADCAST:
