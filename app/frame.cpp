@@ -3,8 +3,6 @@
 #include "app/blur_trail.h"
 #include "app/frame_rate_text.h"
 #include "app/saver_window_state.h"
-#include "app/settings.h"
-#include "host/host_state.h"
 #include "platform/gl.h"
 #include "platform/process_resources.h"
 #include "platform/trace.h"
@@ -57,16 +55,17 @@ void TraceHeldResources(SaverWindowState& state) {
 
 }  // namespace
 
-void DrawFrame(SaverWindowState& state) {
+void DrawFrame(SaverWindowState& state, bool showFrameRate) {
     if (!state.modelReady) MakeModelReady(state);
+    const bool blur = state.scene->settings().blur != 0;
     glMatrixMode(GL_MODELVIEW);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | (Settings.blur ? GL_STENCIL_BUFFER_BIT : 0));
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | (blur ? GL_STENCIL_BUFFER_BIT : 0));
     glLoadIdentity();
     if (state.modelReady) {
         TimedMotion& motion = *state.motion;
         motion.Advance(state.frameSeconds);
         const ScenePose now = motion.pose();
-        if (Settings.blur) {
+        if (blur) {
             ScenePose trail[kTrailPoses];
             for (int i = 0; i < kTrailPoses; ++i) trail[i] = motion.trailPose(i);
             DrawBlurTrail(*state.scene, trail, now, &state.trailTexture);
@@ -77,7 +76,7 @@ void DrawFrame(SaverWindowState& state) {
 
     CountFrameForRate(state.frameSeconds, &state.fpsSeconds, &state.fpsFrames, &state.fpsText);
     TraceHeldResources(state);
-    if (HostState.showFrameRate) DrawFrameRateText(state);
+    if (showFrameRate) DrawFrameRateText(state);
     if (state.swapBuffers) state.swapBuffers(state.swapContext);
 }
 

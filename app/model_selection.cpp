@@ -14,17 +14,17 @@
 #include "platform/trace.h"
 
 ModelKind Scene::DetectModelType() {
-    const char* path = settings.modelPath;
+    const char* path = settings_.modelPath;
     const char* trace = nullptr;
-    const ModelKind kind = ModelKindOfName(path, strnlen(path, sizeof settings.modelPath), &trace);
+    const ModelKind kind = ModelKindOfName(path, strnlen(path, sizeof settings_.modelPath), &trace);
     Trace(trace);
     if (kind != ModelKind::None) modelType = kind;
     return kind;
 }
 
 SceneModelChoice Scene::ModelChoice(bool builtInReady) const {
-    return {settings.modelFile, std::string(settings.modelPath, strnlen(settings.modelPath, sizeof settings.modelPath)),
-            builtInReady};
+    const char* path = settings_.modelPath;
+    return {settings_.modelFile, std::string(path, strnlen(path, sizeof settings_.modelPath)), builtInReady};
 }
 
 void Scene::AdoptModel(SceneModelRead& read) {

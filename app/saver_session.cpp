@@ -22,10 +22,11 @@ void SeedRandomStartOnce() {
 
 }  // namespace
 
-SaverSession::SaverSession(int width, int height, const std::function<bool()>& unpackBuiltIn, bool noticesAsBoxes,
+SaverSession::SaverSession(const SaverSettings& settings, int width, int height,
+                           const std::function<bool()>& unpackBuiltIn, bool noticesAsBoxes,
                            void (*swap)(void* context), void* swapContext) {
     SeedRandomStartOnce();
-    StartSaverDrawing(drawing_, 0, 0, width, height);
+    StartSaverDrawing(drawing_, settings, 0, 0, width, height);
     drawing_.swapBuffers = swap;
     drawing_.swapContext = swapContext;
     StartReadingSceneModel(drawing_, unpackBuiltIn, noticesAsBoxes);
@@ -43,10 +44,10 @@ void SaverSession::Resize(int width, int height) {
     ResizeSaverDrawing(drawing_, width, height);
 }
 
-void SaverSession::Frame(bool paused) {
+void SaverSession::Frame(const FrameRequest& request) {
     drawing_.frameSeconds = timer_.elapsedSeconds();
-    if (!drawing_.sceneRunning || paused) return;
-    DrawFrame(drawing_);
+    if (!drawing_.sceneRunning || request.paused) return;
+    DrawFrame(drawing_, request.showFrameRate);
     // Last: the window, and this session with it, may be gone once a box is closed.
     ReportPendingNotices(drawing_);
 }

@@ -4,19 +4,19 @@
 
 #include "app/reader_notices.h"
 #include "app/scene_view.h"
-#include "app/settings.h"
 
-void StartSaverDrawing(SaverWindowState& state, int left, int top, int width, int height) {
+void StartSaverDrawing(SaverWindowState& state, const SaverSettings& settings, int left, int top, int width,
+                       int height) {
     SetUpSceneView(state, left, top, width, height);
-    state.scene.reset(new Scene(Settings, state.halfWidth, state.halfHeight));
+    state.scene.reset(new Scene(settings, state.halfWidth, state.halfHeight));
     state.font.reset(new TextureFont());
-    if (Settings.lighting) SetUpLighting(state);
+    if (settings.lighting) SetUpLighting(state);
 }
 
 void ResizeSaverDrawing(SaverWindowState& state, int width, int height) {
     if (width <= 0 || height <= 0 || !state.scene) return;
     SetUpSceneView(state, 0, 0, width, height);
-    if (Settings.lighting) SetUpLighting(state);
+    if (state.scene->settings().lighting) SetUpLighting(state);
     state.scene->FitDriftToView(state.halfWidth, state.halfHeight);
 }
 

@@ -38,10 +38,11 @@ struct SaverWindowState {
     void* swapContext = nullptr;
 };
 
-// With the window's rendering context current and the settings' model path set: the
-// view of width x height pixels at (left, top), the scene, the text font and, when the
-// settings ask for it, the lighting.
-void StartSaverDrawing(SaverWindowState& state, int left, int top, int width, int height);
+// With the window's rendering context current: the view of width x height pixels at
+// (left, top), the scene started with a copy of `settings` (its model path set), the
+// text font and, when the settings ask for it, the lighting.
+void StartSaverDrawing(SaverWindowState& state, const SaverSettings& settings, int left, int top, int width,
+                       int height);
 
 // With the window's rendering context current, after its client area became width x
 // height pixels: the view and the light follow, and the drift is brought inside the

@@ -11,10 +11,10 @@ int RandomInt(int low, int high) {
     return low + std::rand() % (high - low + 1);
 }
 
-Scene::Scene(const SaverSettings& settings, int32_t halfWidth, int32_t halfHeight) : settings(settings) {
+Scene::Scene(const SaverSettings& settings, int32_t halfWidth, int32_t halfHeight) : settings_(settings) {
     position = {0.0f, 0.0f, 0.0f};
-    angle = {static_cast<float>(settings.xoff), static_cast<float>(settings.yoff),
-             static_cast<float>(settings.zoff)};
+    angle = {static_cast<float>(settings_.xoff), static_cast<float>(settings_.yoff),
+             static_cast<float>(settings_.zoff)};
     direction[0] = direction[1] = direction[2] = 1;
     velocity[0] = velocity[1] = 0.0f;
     modelLoaded = false;
@@ -34,8 +34,8 @@ Scene::Scene(const SaverSettings& settings, int32_t halfWidth, int32_t halfHeigh
     position.x = std::clamp(position.x, -visible.x, visible.x);
     position.y = std::clamp(position.y, -visible.y, visible.y);
 
-    velocity[0] = static_cast<float>(RandomInt(1, 5)) * static_cast<float>(settings.vel) * 0.0125f;
-    velocity[1] = static_cast<float>(RandomInt(1, 5)) * static_cast<float>(settings.vel) * 0.0125f;
+    velocity[0] = static_cast<float>(RandomInt(1, 5)) * static_cast<float>(settings_.vel) * 0.0125f;
+    velocity[1] = static_cast<float>(RandomInt(1, 5)) * static_cast<float>(settings_.vel) * 0.0125f;
     if (RandomInt(0, 1) == 1) velocity[0] = -velocity[0];
     if (RandomInt(0, 1) == 1) velocity[1] = -velocity[1];
 }
@@ -82,9 +82,9 @@ void Scene::FitDriftToView(int32_t halfWidth, int32_t halfHeight) {
 }
 
 void Scene::Update() {
-    const AxisSettings axes[3] = {{settings.xrot, settings.xrots},
-                                  {settings.yrot, settings.yrots},
-                                  {settings.zrot, settings.zrots}};
+    const AxisSettings axes[3] = {{settings_.xrot, settings_.xrots},
+                                  {settings_.yrot, settings_.yrots},
+                                  {settings_.zrot, settings_.zrots}};
     float* angles[3] = {&angle.x, &angle.y, &angle.z};
     const float risingRestart[3] = {-1.0f, 0.0f, -1.0f};
 

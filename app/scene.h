@@ -9,10 +9,9 @@
 #include "app/model_fit.h"
 #include "app/scene_lens.h"
 #include "app/scene_model_read.h"
+#include "app/settings.h"
 #include "formats/model_reader.h"
 #include "formats/triangle_model.h"
-
-struct SaverSettings;
 
 struct Vec3f {
     float x, y, z;
@@ -28,8 +27,11 @@ class Scene {
 public:
     // Starts at a random place near the centre, in view of a client area of the given
     // half sizes (pixels), with a random drift, turned by the settings' offsets. The
-    // settings are read again at every step and frame: they must outlive the scene.
+    // scene keeps its own copy of the settings: a later load changes no running scene.
     Scene(const SaverSettings& settings, int32_t halfWidth, int32_t halfHeight);
+
+    // The settings the scene was started with.
+    const SaverSettings& settings() const { return settings_; }
 
     // One frame of motion: turn each axis, wrap its angle, then drift and bounce.
     void Update();
@@ -96,7 +98,7 @@ public:
     float DrawnReach() const;
 
 private:
-    const SaverSettings& settings;
+    const SaverSettings settings_;
     void DrawModel();
 };
 

@@ -30,10 +30,10 @@ void DrawFallbackCube(float s) {
 void Scene::Render() {
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
-    glRotatef(static_cast<float>(settings.xoff) + angle.x, 1.0f, 0.0f, 0.0f);
-    glRotatef(static_cast<float>(settings.yoff) + angle.y, 0.0f, 1.0f, 0.0f);
-    glRotatef(static_cast<float>(settings.zoff) + angle.z, 0.0f, 0.0f, 1.0f);
-    const float scale = static_cast<float>(settings.scale) * 0.01f;
+    glRotatef(static_cast<float>(settings_.xoff) + angle.x, 1.0f, 0.0f, 0.0f);
+    glRotatef(static_cast<float>(settings_.yoff) + angle.y, 0.0f, 1.0f, 0.0f);
+    glRotatef(static_cast<float>(settings_.zoff) + angle.z, 0.0f, 0.0f, 1.0f);
+    const float scale = static_cast<float>(settings_.scale) * 0.01f;
     glScalef(scale, scale, scale);
     // The corners carry the scale once more: the cube's half edge is scale² / 100.
     if (modelLoaded && fitted) {
@@ -41,15 +41,15 @@ void Scene::Render() {
         glTranslatef(-fit.centre[0], -fit.centre[1], -fit.centre[2]);
     }
     if (modelLoaded) DrawModel();
-    else DrawFallbackCube(static_cast<float>(settings.scale));
+    else DrawFallbackCube(static_cast<float>(settings_.scale));
     glPopMatrix();
 }
 
 float Scene::DrawnReach() const {
-    const float scale = static_cast<float>(settings.scale) * 0.01f;
+    const float scale = static_cast<float>(settings_.scale) * 0.01f;
     if (modelLoaded) return modelReach * std::fabs(scale);
     // The cube's corners: half edge scale² / 100 along each axis.
-    const float half = std::fabs(static_cast<float>(settings.scale) * scale);
+    const float half = std::fabs(static_cast<float>(settings_.scale) * scale);
     return half * 1.7320508f;
 }
 

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/host_state.h"
 #include "host/monitor_plan.h"
 #include "platform/user_store.h"
 #include "platform/temp_folder.h"
@@ -82,6 +81,7 @@ void SetDefaults() {
     for (const SettingDescription& setting : kSettingDescriptions) Settings.*setting.field = setting.defaultValue;
     Settings.modelFile.clear();
     Settings.monitors = static_cast<int32_t>(MonitorLayout::Each);
+    Settings.frameRate = FrameRateLimit{};
 }
 
 void ReadFromRegistry() {
@@ -100,20 +100,20 @@ void ReadFromRegistry() {
         CloseUserKey(key);
     }
     // Also without the key (a fresh install), so the default limit applies.
-    ReadFrameRateLimit();
+    Settings.frameRate = ReadFrameRateLimit();
 }
 
-void ReadFrameRateLimit() {
-    HostState.frameRateLimit = kDefaultFrameRateLimit;
-    HostState.frameRateFromDisplay = true;
+FrameRateLimit ReadFrameRateLimit() {
+    FrameRateLimit read;
     UserStoreKey* key = OpenUserKeyForReading(kSettingsKeyPath);
-    if (!key) return;
+    if (!key) return read;
     uint32_t limit = 0;
     if (ReadUserValue(key, "FrameRateLimit", &limit)) {
-        HostState.frameRateLimit = limit;
-        HostState.frameRateFromDisplay = false;
+        read.perSecond = limit;
+        read.fromDisplay = false;
     }
     CloseUserKey(key);
+    return read;
 }
 
 bool WriteToRegistry() {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "host/frame_pacing.h"
+
 constexpr int kModelPathSize = 260;
 
 // The built-in model's file among the members the packed archive unpacks.
@@ -35,6 +37,9 @@ struct SaverSettings {
     // own lodge, 1 one lodge across all, 2 the main monitor only; any other stored
     // value reads as 0.
     int32_t monitors;
+    // The frame-rate cap ("FrameRateLimit", not part of the dialog): the stored number
+    // of frames a second (0: none); none stored, the display's refresh rate.
+    FrameRateLimit frameRate;
 };
 
 // The name of the stored value that holds the user's own model.
@@ -67,24 +72,23 @@ struct SettingDescription {
 constexpr int kSettingCount = 13;
 extern const SettingDescription kSettingDescriptions[kSettingCount];
 
-// The settings as every start sees them: the defaults, overlaid by the stored values,
-// and the host's frame-rate limit. Run at process start and at every saver start.
+// The settings as every start sees them: the defaults, overlaid by the stored values
+// and the frame-rate limit. Run at process start and at every saver start.
 void LoadSettings();
 
 // Every field to its default; the model path to "none"; no model file of the user's.
 void SetDefaults();
 // Rebuilds the model path, overlays the fields with the stored values that exist,
-// then has the host read its frame-rate limit.
+// then reads the frame-rate limit.
 void ReadFromRegistry();
 // Writes the thirteen values, "Monitors" and the user's model file (removed when there is none); false when the key can be neither opened nor created or
 // any value was refused (the others are still written).
 bool WriteToRegistry();
 
-// Reads "FrameRateLimit" from the settings key into HostState.frameRateLimit: the
-// stored number (0 = no cap). When the key or the value is missing or not a 32-bit
-// number, HostState.frameRateFromDisplay is set: frames follow the display's refresh
-// rate, or 60 a second where the system reports none.
-void ReadFrameRateLimit();
+// Reads "FrameRateLimit" from the settings key: the stored number (0 = no cap). When
+// the key or the value is missing or not a 32-bit number, fromDisplay: frames follow
+// the display's refresh rate, or 60 a second where the system reports none.
+FrameRateLimit ReadFrameRateLimit();
 
 
 // The folder "TEMP" names, or the platform's temporary folder when it is unset or

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "app/settings.h"
-#include "host/host_state.h"
 
 namespace {
 
@@ -117,7 +116,7 @@ ParsedOptions ParseSaverOptions(int argc, const char* const* argv, const char* e
             continue;
         }
         if (std::strcmp(name, "fps") == 0) {
-            HostState.showFrameRate = true;
+            result.run.showFrameRate = true;
             continue;
         }
         if (std::strcmp(name, "frame-rate") == 0) {
@@ -126,8 +125,8 @@ ParsedOptions ParseSaverOptions(int argc, const char* const* argv, const char* e
             if (!WholeNumber(value, &rate) || rate < 0 || rate > kLargestFrameRate)
                 return Failure(std::string("-frame-rate: ") + Quoted(value) + " is not a whole number from 0 to " +
                                std::to_string(kLargestFrameRate));
-            HostState.frameRateLimit = static_cast<uint32_t>(rate);
-            HostState.frameRateFromDisplay = false;
+            result.run.frameRate.perSecond = static_cast<uint32_t>(rate);
+            result.run.frameRate.fromDisplay = false;
             ++i;
             continue;
         }

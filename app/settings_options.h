@@ -22,8 +22,8 @@ struct ParsedOptions {
 };
 
 // Parses `argc` arguments (the program's name excluded) into `settings` (which holds
-// the defaults), HostState's frame-rate text switch and frame-rate cap, and where to
-// draw. Options take one or two leading dashes. `environmentWindow` is the value of
+// the defaults) and the run's options: the frame-rate text switch, the frame-rate cap
+// and where to draw. Options take one or two leading dashes. `environmentWindow` is the value of
 // $XSCREENSAVER_WINDOW (null when unset): the daemon's window is drawn in unless
 // -window-id names another.
 ParsedOptions ParseSaverOptions(int argc, const char* const* argv, const char* environmentWindow,

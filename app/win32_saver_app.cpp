@@ -11,7 +11,6 @@
 #include "app/unpack_default_model.h"
 #include "app/win32_configure_dialog.h"
 #include "app/win32_saver_app.h"
-#include "host/host_state.h"
 #include "host/win32_host.h"
 #include "platform/gl.h"
 #include "platform/trace.h"
@@ -58,7 +57,9 @@ void SetSaverSwap(HWND window, void (*swap)(void* context), void* context) {
     }
 }
 
-bool initSaver(HWND window) {
+// Starts the window's session with the settings just loaded. A box would wait for OK
+// on an idle desktop: only the windowed run shows the readers' notices as boxes.
+bool initSaver(HWND window, bool noticesAsBoxes) {
     Trace("initSaver: Initializing");
     if (!MakeSaverWindowGl(window, Settings.blur != 0)) {
         // No OpenGL for this window: the saver keeps running and draws nothing. GL
@@ -72,12 +73,10 @@ bool initSaver(HWND window) {
     RECT client = {};
     GetClientRect(window, &client);
     // The model is read on a thread of its own, once for all the run's windows: the
-    // window answers input meanwhile and stays black until the model can be drawn. A
-    // box would wait for OK on an idle desktop: only the windowed run shows the
-    // readers' notices as boxes.
-    record->session = std::make_unique<SaverSession>(client.right - client.left, client.bottom - client.top,
-                                                     UnpackIntoTemporaryFolder, HostState.windowedMode != 0,
-                                                     SwapSaverBuffers, record);
+    // window answers input meanwhile and stays black until the model can be drawn.
+    record->session = std::make_unique<SaverSession>(Settings, client.right - client.left,
+                                                     client.bottom - client.top, UnpackIntoTemporaryFolder,
+                                                     noticesAsBoxes, SwapSaverBuffers, record);
     return true;
 }
 
@@ -99,20 +98,22 @@ static void SaverStartup() {
     LoadSettings();
 }
 
-// A window the host made for a monitor left black draws nothing.
-static bool DrawsLodge(LPARAM createParameters) {
+// What the host made the window for; null for a window it did not make.
+static const SaverSurface* SurfaceOf(LPARAM createParameters) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(createParameters);
-    const auto* surface = create ? static_cast<const SaverSurface*>(create->lpCreateParams) : nullptr;
-    return !surface || surface->drawsLodge;
+    return create ? static_cast<const SaverSurface*>(create->lpCreateParams) : nullptr;
 }
 
 static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
-            if (!DrawsLodge(lParam)) break;
+        case WM_CREATE: {
+            const SaverSurface* surface = SurfaceOf(lParam);
+            // A window the host made for a monitor left black draws nothing.
+            if (surface && !surface->drawsLodge) break;
             LoadSettings();
-            initSaver(window);
+            initSaver(window, surface && surface->kind == SaverSurfaceKind::Windowed);
             break;
+        }
         case WM_SIZE:
             // Maximised, restored or dragged: the view follows the client area.
             if (SaverWindowRecord* record = RecordOf(window); record && wParam != SIZE_MINIMIZED)
@@ -125,17 +126,22 @@ static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam
     return DefaultSaverProc(window, message, wParam, lParam);
 }
 
-static void SaverIdle(HWND window) {
+static void SaverIdle(HWND window, const FrameRequest& request) {
     SaverWindowRecord* record = RecordOf(window);
     if (!record) return;
     // Last: the window, and the record with it, may be gone once a box is closed.
-    record->session->Frame(HostState.monitorPoweredDown || HostState.passwordDialogOpen);
+    record->session->Frame(request);
 }
 
 static MonitorLayout StoredMonitorLayout() {
     return MonitorLayoutFromStored(static_cast<uint32_t>(Settings.monitors));
 }
 
+static FrameRateLimit StoredFrameRateLimit() {
+    return Settings.frameRate;
+}
+
 SaverCallbacks LodgeSaverCallbacks() {
-    return {SaverStartup, SaverWindowHook, SaverIdle, ScreenSaverConfigureDialog, StoredMonitorLayout};
+    return {SaverStartup, SaverWindowHook, SaverIdle, ScreenSaverConfigureDialog, StoredMonitorLayout,
+            StoredFrameRateLimit};
 }

@@ -7,12 +7,9 @@
 #include "app/settings.h"
 #include "app/settings_options.h"
 #include "app/x11_saver_app.h"
-#include "host/host_state.h"
 
 int main(int argc, char** argv) {
     SetDefaults();
-    HostState.frameRateLimit = kDefaultFrameRateLimit;
-    HostState.frameRateFromDisplay = true;
     const ParsedOptions parsed =
         ParseSaverOptions(argc - 1, argv + 1, std::getenv("XSCREENSAVER_WINDOW"), &Settings);
     switch (parsed.outcome) {

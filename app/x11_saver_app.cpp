@@ -47,7 +47,7 @@ void Start(int width, int height, bool windowed) {
     // Read on a thread of its own; black until it can be drawn. The readers' notices
     // go to standard error in the program's own window, to the trace under the daemon.
     running->session = std::make_unique<SaverSession>(
-        width, height, unpack, windowed, [](void*) { SwapX11SaverBuffers(); }, nullptr);
+        Settings, width, height, unpack, windowed, [](void*) { SwapX11SaverBuffers(); }, nullptr);
 }
 
 void Resize(int width, int height) {
@@ -63,9 +63,9 @@ void ReportUnusableChosenModel(const Scene& scene) {
 
 // Notices here go to standard error or the trace, never to a box: the session is
 // still there after its frame.
-void Idle() {
+void Idle(const FrameRequest& request) {
     if (!running) return;
-    running->session->Frame(false);
+    running->session->Frame(request);
     const SaverWindowState& state = running->session->drawing();
     if (state.modelReady && !running->modelReported) {
         running->modelReported = true;

@@ -24,7 +24,6 @@ static HGLRC rc;
 
 static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) {
-        HostState.frameRateLimit = wantedLimit;  // what the settings load would read
         dc = GetDC(window);
         PIXELFORMATDESCRIPTOR pfd = {};
         pfd.nSize = sizeof pfd;
@@ -43,19 +42,24 @@ static LRESULT CALLBACK SaverWindowHook(HWND window, UINT message, WPARAM wParam
     return DefaultSaverProc(window, message, wParam, lParam);
 }
 
-static void SaverIdle(HWND) {
+static void SaverIdle(HWND window, const FrameRequest&) {
     if (idleCalls++ == 0) startTick = GetTickCount();
     glClear(GL_COLOR_BUFFER_BIT);
     SwapBuffers(dc);
     if (GetTickCount() - startTick >= runMs) {
         HostState.closeArmed = true;
-        PostMessageA(static_cast<HWND>(HostState.saverWindow), WM_CLOSE, 0, 0);
+        PostMessageA(window, WM_CLOSE, 0, 0);
     }
 }
 
 static INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 static void SaverStartup() {}
+
+// The limit as a stored "FrameRateLimit" would give it.
+static FrameRateLimit WantedLimit() {
+    return {wantedLimit, false};
+}
 
 static double Seconds(FILETIME t) {
     return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
@@ -70,7 +74,7 @@ int main(int argc, char** argv) {
     wantedLimit = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
     runMs = static_cast<DWORD>(std::atof(argv[3]) * 1000);
     HostState.instance = GetModuleHandleA(nullptr);
-    UseSaverCallbacks({SaverStartup, SaverWindowHook, SaverIdle, ScreenSaverConfigureDialog, nullptr});
+    UseSaverCallbacks({SaverStartup, SaverWindowHook, SaverIdle, ScreenSaverConfigureDialog, nullptr, WantedLimit});
 
     FILETIME created, exited, kernelBefore, userBefore, kernelAfter, userAfter;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernelBefore, &userBefore);

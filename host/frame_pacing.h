@@ -20,6 +20,17 @@ constexpr float kLargestPacingDebt = 0.25f;
 // its share in the budget, so the rate over time is exact.
 PaceAction PaceIdlePass(float* budget, float elapsedSeconds, float period, uint32_t* sleepMilliseconds);
 
+// Frames a second when no usable limit is stored and the system reports no refresh
+// rate for the display.
+constexpr uint32_t kDefaultFrameRateLimit = 60;
+
+// The frame-rate limit a run is started with (the stored "FrameRateLimit", or a
+// command line's): the host caps every window's frames by it.
+struct FrameRateLimit {
+    uint32_t perSecond = kDefaultFrameRateLimit;  // 0: unpaced
+    bool fromDisplay = true;  // none given: each window follows its display's refresh rate
+};
+
 // The frames a second the loop draws at most: a stored limit as it stands (0: no
 // cap); without one, the display's refresh rate (`displayRefreshHz`, 0 or 1 where
 // the system reports none), or else `frameRateLimit`. The model's speed never

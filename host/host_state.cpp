@@ -1,6 +1,13 @@
 #include "host/host_state.h"
 
-HostStateRecord HostState = {nullptr, nullptr, false, false, false, false, false, false, false, {0, 0}, 4, kDefaultFrameRateLimit, true};
+HostStateRecord HostState = {};
+
+FrameRequest CurrentFrameRequest() {
+    FrameRequest request;
+    request.paused = HostState.monitorPoweredDown || HostState.passwordDialogOpen;
+    request.showFrameRate = HostState.showFrameRate;
+    return request;
+}
 
 void ToggleFrameRateText() {
     HostState.showFrameRate = !HostState.showFrameRate;

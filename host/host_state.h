@@ -1,4 +1,5 @@
-// The host's process-wide record: run mode flags, input state and pacing limit.
+// The host's process-wide record: what holds for every window of the run (its mode,
+// the input that ends it, the frame-rate text switch). Written by the host only.
 #pragma once
 #include <cstdint>
 
@@ -9,7 +10,6 @@ struct ScreenPoint {
 
 struct HostStateRecord {
     void* instance;          // module instance (HINSTANCE), set first thing by RunSaver
-    void* saverWindow;       // the saver window (HWND) once created
     bool previewMode;        // running as a child of another program's preview window
     bool windowedMode;       // running in an ordinary window
     bool closeArmed;         // a WM_CLOSE may end the saver; set by input, never cleared
@@ -18,17 +18,18 @@ struct HostStateRecord {
     bool mouseMoveSeen;      // the first WM_MOUSEMOVE has arrived
     bool showFrameRate;      // toggled by the S and F4 keys
     ScreenPoint referenceCursor;
-    int32_t mouseMoveThreshold;
-    uint32_t frameRateLimit; // frames per second, 0 = unpaced
-    bool frameRateFromDisplay;  // none stored: frames follow the display's refresh rate
 };
 
-// All zero at process start except the constant mouse threshold.
+// All zero at process start.
 extern HostStateRecord HostState;
 
-// Frames per second when the settings hold no usable "FrameRateLimit" and the system
-// reports no refresh rate for the display.
-constexpr uint32_t kDefaultFrameRateLimit = 60;
+// What the host asks of one frame of a window.
+struct FrameRequest {
+    bool paused = false;         // a display powered down or a password dialog open: draw nothing
+    bool showFrameRate = false;  // the frame-rate text is drawn
+};
+// The request every window's frame gets now, from the run's flags.
+FrameRequest CurrentFrameRequest();
 
 // The S and F4 keys: the frame-rate text is shown or hidden.
 void ToggleFrameRateText();

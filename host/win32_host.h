@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "host/frame_pacing.h"
+#include "host/host_state.h"
 #include "host/monitor_plan.h"
 #include "resources/resource_ids.h"
 
@@ -24,14 +26,17 @@ struct SaverCallbacks {
     // DefaultSaverProc and returns its result. Loads the settings again and builds the
     // scene on WM_CREATE, releases it on WM_DESTROY.
     WNDPROC windowHook;
-    // At most one frame of the saver window; called by the loops when the queue is
-    // empty and pacing allows.
-    void (*idle)(HWND window);
+    // At most one frame of the saver window, as `request` asks (nothing while paused);
+    // called by the loop when the queue is empty and the window's pacing allows.
+    void (*idle)(HWND window, const FrameRequest& request);
     // The configuration dialog's procedure (template 7001); ends the dialog with the
     // exit code.
     DLGPROC configureDialog;
     // Where a full-screen run puts its windows, as the settings say; null: Each.
     MonitorLayout (*monitorLayout)();
+    // The frame-rate limit the settings loaded on the window's creation ask for; null:
+    // none stored (the display's rate).
+    FrameRateLimit (*frameRateLimit)();
 };
 
 // ---- Provided by the host ---------------------------------------------------------

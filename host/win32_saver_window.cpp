@@ -114,9 +114,12 @@ static void StopWatchingDisplayPower(HostWindow& held) {
     }
 }
 
-// The frames a second a window draws at most: the stored limit, or its monitor's rate.
+// The frames a second a window draws at most: the application's limit (read when the
+// window was made), or its monitor's rate.
 static uint32_t FrameCapFor(uint32_t monitorRefreshHz) {
-    return FrameCap(HostState.frameRateLimit, HostState.frameRateFromDisplay, monitorRefreshHz);
+    const SaverCallbacks& callbacks = HandedCallbacks();
+    const FrameRateLimit limit = callbacks.frameRateLimit ? callbacks.frameRateLimit() : FrameRateLimit{};
+    return FrameCap(limit.perSecond, limit.fromDisplay, monitorRefreshHz);
 }
 
 static bool RegisterSaverClass(HCURSOR cursor) {
@@ -195,7 +198,6 @@ static bool MakeFullScreenWindows(const std::vector<SaverWindowPlan>& plan) {
         if (!first) first = made;
     }
     if (!first) return false;
-    HostState.saverWindow = first;
     SetForegroundWindow(first);
     // One window looks at the desktop for all: asking for the monitors' modes is not
     // free, and under some X servers not without a flicker.
@@ -291,7 +293,7 @@ public:
         for (const auto& held : runWindows) {
             if (&held->paced != &surface) continue;
             MakeSaverWindowGlCurrent(held->window);
-            HandedCallbacks().idle(held->window);
+            HandedCallbacks().idle(held->window, CurrentFrameRequest());
             return;  // the window may be gone now
         }
     }
@@ -336,9 +338,9 @@ int RunSaverWindow(HWND parent) {
         GetClientRect(parent, &client);
         SaverWindowPlan plan;
         plan.area = {0, 0, client.right, client.bottom, true, 0};
-        HostState.saverWindow = MakeRunWindow(std::make_unique<HostWindow>(plan, SaverSurfaceKind::Preview), 0,
-                                              "Screensaver Preview", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, parent, 0);
-        if (!HostState.saverWindow) return kExitFailure;
+        if (!MakeRunWindow(std::make_unique<HostWindow>(plan, SaverSurfaceKind::Preview), 0, "Screensaver Preview",
+                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, parent, 0))
+            return kExitFailure;
         return RunMessageLoop(true);
     }
     runLayout = HandedCallbacks().monitorLayout ? HandedCallbacks().monitorLayout() : MonitorLayout::Each;
@@ -351,10 +353,9 @@ int RunWindowed() {
     if (!RegisterSaverClass(LoadCursor(nullptr, IDC_ARROW))) return kExitFailure;
     SaverWindowPlan plan;
     plan.area = {100, 100, 512, 480, true, 0};
-    HostState.saverWindow = MakeRunWindow(std::make_unique<HostWindow>(plan, SaverSurfaceKind::Windowed), 0,
-                                          "Windowed Screensaver", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
-                                          nullptr, 0);
-    if (!HostState.saverWindow) return kExitFailure;
+    if (!MakeRunWindow(std::make_unique<HostWindow>(plan, SaverSurfaceKind::Windowed), 0, "Windowed Screensaver",
+                       WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, nullptr, 0))
+        return kExitFailure;
     return RunMessageLoop(false);
 }
 
@@ -365,9 +366,7 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
             HostWindow* held = creatingWindow;
             if (held) held->window = window;
             // Each window's own DPI sets how far the mouse may move on it.
-            const int32_t threshold = MouseThresholdForDpi(WindowDpi(window));
-            if (held) held->mouseThreshold = threshold;
-            else HostState.mouseMoveThreshold = threshold;
+            if (held) held->mouseThreshold = MouseThresholdForDpi(WindowDpi(window));
             // The first window of a run sets where the cursor stood.
             if (!held || runWindows.size() == 1) HostState.referenceCursor = CursorPosition();
             // Wine changes the desktop's monitors without telling its windows: full
@@ -458,7 +457,7 @@ static LRESULT OnMouseMove(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     ScreenPoint now = CursorPosition();
     TraceF("Saver window: mouse move to %ld,%ld", static_cast<long>(now.x), static_cast<long>(now.y));
     const HostWindow* held = HostWindowOf(window);
-    const int32_t threshold = held ? held->mouseThreshold : HostState.mouseMoveThreshold;
+    const int32_t threshold = held ? held->mouseThreshold : MouseThresholdForDpi(WindowDpi(window));
     if (!MouseMoveEndsSaver(HostState.referenceCursor, now, threshold) ||
         HostState.windowedMode)
         HostState.referenceCursor = now;

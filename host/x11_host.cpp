@@ -231,7 +231,7 @@ public:
         return !stopSignal && !run.gone;
     }
     std::vector<PacedSurface*> Surfaces() override { return {&surface_}; }
-    void DrawFrame(PacedSurface&) override { callbacks_.idle(); }
+    void DrawFrame(PacedSurface&) override { callbacks_.idle(CurrentFrameRequest()); }
     // Errors of this frame's requests (a window destroyed meanwhile) arrive now.
     void AfterFrames(bool unpaced) override {
         if (unpaced) XSync(run.display, False);
@@ -356,8 +356,9 @@ int RunX11Saver(const X11RunOptions& options, const X11SaverCallbacks& callbacks
     RequestSwapInterval(screen);
     callbacks.start(width, height, windowed);
 
+    HostState.showFrameRate = options.showFrameRate;
     X11LoopPort port(callbacks, width, height,
-                     FrameCap(HostState.frameRateLimit, HostState.frameRateFromDisplay, DisplayRefreshRate(screen)));
+                     FrameCap(options.frameRate.perSecond, options.frameRate.fromDisplay, DisplayRefreshRate(screen)));
     RunPacedLoop(port);
     Trace(run.gone ? "the window went away" : "ended by a signal or the close box");
     callbacks.stop();

@@ -5,6 +5,9 @@
 #pragma once
 #include <string>
 
+#include "host/frame_pacing.h"
+#include "host/host_state.h"
+
 // Exit codes of the display mode.
 constexpr int kExitEnded = 0;       // ended by a signal, its window's close box or the window going away
 constexpr int kExitCannotRun = 1;   // no display, no usable OpenGL visual, no such window
@@ -21,6 +24,8 @@ struct X11RunOptions {
     unsigned long windowId = 0;
     std::string display;   // empty: $DISPLAY
     bool stencil = false;  // the drawing needs a stencil buffer (the blur trail)
+    FrameRateLimit frameRate;    // the cap of the frames a second
+    bool showFrameRate = false;  // the frame-rate text from the start (S and F4 toggle it)
 };
 
 // ---- Handed over by the application -----------------------------------------------
@@ -31,8 +36,8 @@ struct X11SaverCallbacks {
     void (*start)(int width, int height, bool windowed);
     // The drawable's size changed.
     void (*resize)(int width, int height);
-    // At most one frame; called when pacing allows.
-    void (*idle)();
+    // At most one frame, as `request` asks; called when pacing allows.
+    void (*idle)(const FrameRequest& request);
     // Before the context goes (still current): releases the scene.
     void (*stop)();
     // The connection to the X server broke: releases what would outlive the process
@@ -45,7 +50,7 @@ struct X11SaverCallbacks {
 // ---- Provided by the host ---------------------------------------------------------
 // Opens the display, makes or adopts the window, runs the loop until a signal or the
 // window's end, releases everything; the exit code. Frames are capped as
-// HostState.frameRateLimit and frameRateFromDisplay say.
+// options.frameRate says.
 int RunX11Saver(const X11RunOptions& options, const X11SaverCallbacks& callbacks);
 // Shows the finished frame of the running saver.
 void SwapX11SaverBuffers();

@@ -153,8 +153,7 @@ protected:
     // Each frame costs 2 ms; the one drawn at `stallAt` seconds takes two seconds more
     // (a debugger, a suspended machine).
     static int IdleCalls(double seconds, double stallAt = -1.0) {
-        ReadFrameRateLimit();
-        FramePacer pacer(HostState.frameRateLimit);
+        FramePacer pacer(ReadFrameRateLimit().perSecond);
         int draws = 0;
         double now = 0.0, lastQuery = 0.0;
         while (now < seconds) {

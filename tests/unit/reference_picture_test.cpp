@@ -27,7 +27,6 @@
 #include "app/texture_font.h"
 #include "formats/model3ds.h"
 #include "formats/ms3d_model.h"
-#include "host/host_state.h"
 #include "platform/gl.h"
 #include "tests/unit/gl_test_context.h"
 
@@ -102,12 +101,10 @@ protected:
     void SetUp() override {
         if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
         SetDefaults();
-        HostState.showFrameRate = 0;
         SetUpSceneView(state, 0, 0, kWidth, kHeight);
         std::srand(1);
     }
     void TearDown() override {
-        HostState.showFrameRate = 0;
         if (scene) scene->ReleaseModel();
     }
     // The default lodge, or the cube when `lodge` is false, standing still at a
@@ -172,9 +169,8 @@ TEST_F(ReferencePictures, FrameRateTextOverTheCube) {
     MakeScene(false);
     state.font.reset(new TextureFont());
     state.fpsText = "FPS = 59.8802";
-    HostState.showFrameRate = 1;
     state.frameSeconds = 1.0f / 60.0f;
-    DrawFrame(state);  // one step of time: the cube turns a degree, the text stays as set
+    DrawFrame(state, true);  // one step of time: the cube turns a degree, the text stays as set
     glMatrixMode(GL_MODELVIEW);
     ExpectPicture("frame-rate-text", gl.Pixels());
 }

@@ -16,7 +16,6 @@
 #include "app/settings.h"
 #include "app/texture_font.h"
 #include "app/timed_motion.h"
-#include "host/host_state.h"
 #include "platform/gl.h"
 #include "tests/unit/gl_test_context.h"
 
@@ -32,9 +31,13 @@ protected:
         if (!gl.ok()) GTEST_SKIP() << "no OpenGL context available";
         SetDefaults();
         Settings.xoff = Settings.yoff = Settings.zoff = 0;
-        HostState.showFrameRate = 0;
         SetUpSceneView(state, 0, 0, kWidth, kHeight);
         std::srand(1);
+        StartScene();
+    }
+    // A scene of the settings as they now stand (a scene keeps its own copy), at the
+    // centre and unturned.
+    void StartScene() {
         state.scene.reset(new Scene(Settings, state.halfWidth, state.halfHeight));
         scene = state.scene.get();
         scene->position = {0, 0, 0};
@@ -78,6 +81,7 @@ void ExpectColour(Rgb actual, Rgb expected, const char* what) {
 TEST_F(SceneDrawing, CubeHalfEdgeIsScaleSquaredOverAHundred) {
     for (int scale : {100, 50, 20}) {
         Settings.scale = scale;
+        StartScene();
         Draw();
         // The front face lies at z = +half edge; its width on screen follows.
         const double half = scale * scale / 100.0;
@@ -131,6 +135,7 @@ TEST_F(SceneDrawing, LitFacesKeepTheirBrightnessAtEveryScale) {
     Draw();
     const Rgb atHundred = gl.Pixel(kWidth / 2, kHeight / 2);
     Settings.scale = 150;
+    StartScene();
     Draw();
     const Rgb larger = gl.Pixel(kWidth / 2, kHeight / 2);
     glDisable(GL_LIGHTING);
@@ -176,10 +181,10 @@ TEST_F(SceneDrawing, FrameRateTextShowsOnlyWhileSwitchedOn) {
     state.font.reset(new TextureFont());
     state.fpsText = "FPS = 59.8802";
     Settings.vel = 0;
-    DrawFrame(state);
+    StartScene();
+    DrawFrame(state, false);
     EXPECT_EQ(WhiteInTopLeft(gl), 0);
-    HostState.showFrameRate = 1;
-    DrawFrame(state);
+    DrawFrame(state, true);
     EXPECT_GT(WhiteInTopLeft(gl), 50);
     // The text stays in the top-left corner: nothing white below it.
     std::vector<uint8_t> pixels = gl.Pixels();
@@ -188,7 +193,6 @@ TEST_F(SceneDrawing, FrameRateTextShowsOnlyWhileSwitchedOn) {
             const uint8_t* p = &pixels[(y * kWidth + x) * 3];
             ASSERT_FALSE(Whitish(p)) << x << "," << y;
         }
-    HostState.showFrameRate = 0;
 }
 
 // The trail's poses in a row from left to right, oldest first, clear of each other:
@@ -199,6 +203,7 @@ protected:
         SceneDrawing::SetUp();
         if (IsSkipped()) return;
         Settings.scale = 30;  // half edge 9 units
+        StartScene();
         for (int i = 0; i < kTrailPoses; ++i) trail[i] = {X(i), 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
         current = trail[0];
     }
@@ -268,10 +273,11 @@ TEST_F(SceneDrawing, BlurFramesMoveInTimeAndKeepTheSceneInPlace) {
     Settings.blur = 1;
     Settings.zrot = 360;
     Settings.zrots = 20;  // a degree a step
+    StartScene();
     scene->position = {50, 60, 0};
     scene->velocity[0] = scene->velocity[1] = 0;
     state.frameSeconds = 0.5f / 60.0f;
-    for (int frame = 0; frame < 30; ++frame) DrawFrame(state);  // a quarter of a second
+    for (int frame = 0; frame < 30; ++frame) DrawFrame(state, false);  // a quarter of a second
     EXPECT_NEAR(state.motion->pose().az, 15.0f, 1e-3f);
     EXPECT_NEAR(state.motion->trailPose(9).az, 6.0f, 1e-3f) << "nine steps of time behind";
     EXPECT_EQ(scene->positionZ(), 0.0f);
@@ -310,11 +316,12 @@ TEST_F(SceneDrawing, AModelReadElsewhereShowsOnlyOnceItIsWholeAndComesInShortSte
     const std::string path = WriteGridObj(::testing::TempDir() + "velmora_grid.obj", 230);
     Settings.modelFile = path;
     Settings.vel = 0;
+    StartScene();
     state.reading = JoinModelRead([&] { return scene->ModelChoice(false); });
     state.reading->wait();
     int blackFrames = 0;
     while (!state.modelReady && blackFrames < 10) {
-        DrawFrame(state);
+        DrawFrame(state, false);
         if (state.modelReady) break;
         EXPECT_TRUE(AllBlack(gl.Pixels())) << "frame " << blackFrames << ": nothing shows before the model is whole";
         ++blackFrames;

@@ -7,7 +7,6 @@
 
 #include "app/settings.h"
 #include "app/settings_options.h"
-#include "host/host_state.h"
 
 namespace {
 
@@ -43,11 +42,13 @@ TEST(DisplayModeOptions, SwitchesTheLastWordWinsAndBlurAsksForAStencil) {
     parsed = Parse({"-no-blur"});
     EXPECT_FALSE(parsed.run.stencil);
 
-    const HostStateRecord before = HostState;
-    ASSERT_EQ(OptionOutcome::Run, Parse({"-frame-rate", "0"}).outcome);
-    EXPECT_EQ(0u, HostState.frameRateLimit);
-    EXPECT_FALSE(HostState.frameRateFromDisplay);
-    HostState = before;
+    parsed = Parse({"-frame-rate", "0"});
+    ASSERT_EQ(OptionOutcome::Run, parsed.outcome);
+    EXPECT_EQ(0u, parsed.run.frameRate.perSecond);
+    EXPECT_FALSE(parsed.run.frameRate.fromDisplay);
+    EXPECT_TRUE(Parse({}).run.frameRate.fromDisplay) << "no -frame-rate: the display's rate";
+    EXPECT_FALSE(Parse({}).run.showFrameRate);
+    EXPECT_TRUE(Parse({"-fps"}).run.showFrameRate);
 }
 
 TEST(DisplayModeOptions, WhereToDraw) {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "app/settings.h"
-#include "host/host_state.h"
 #include "platform/user_store.h"
 #include "platform/trace.h"
 
@@ -87,11 +86,12 @@ TEST_F(SettingsStore, DefaultsAndAMissingKey) {
     SetDefaults();
     EXPECT_STREQ(Settings.modelPath, "none");
     ExpectDefaultsExcept("");
-    HostState.frameRateLimit = 42;
+    Settings.frameRate = {42, false};
     ReadFromRegistry();
     ExpectDefaultsExcept("");
-    // A fresh install, without the key, is paced at the default limit too.
-    EXPECT_EQ(HostState.frameRateLimit, 60u);
+    // A fresh install, without the key, follows the display (60 where it says none).
+    EXPECT_EQ(Settings.frameRate.perSecond, 60u);
+    EXPECT_TRUE(Settings.frameRate.fromDisplay);
     ASSERT_GE(traced.size(), 3u);
     EXPECT_EQ(traced[0], "Setting default values");
     EXPECT_EQ(traced[1], "Reading Registry...");
@@ -101,17 +101,19 @@ TEST_F(SettingsStore, DefaultsAndAMissingKey) {
 TEST_F(SettingsStore, StoredValuesOverlayTheDefaults) {
     Store({{"scale", 250}});
     SetDefaults();
-    HostState.frameRateLimit = 42;
+    Settings.frameRate = {42, false};
     ReadFromRegistry();
     EXPECT_EQ(Settings.scale, 250);
     ExpectDefaultsExcept("scale");
-    EXPECT_EQ(HostState.frameRateLimit, 60u) << "none stored: the default limit";
+    EXPECT_EQ(Settings.frameRate.perSecond, 60u) << "none stored: the default limit";
+    EXPECT_TRUE(Settings.frameRate.fromDisplay);
 
     Store({{"blur", 2}, {"xoff", 0xFFFFFFFFu}, {"FrameRateLimit", 30}});
     ReadFromRegistry();
     EXPECT_EQ(Settings.blur, 2) << "any nonzero value is kept as it is";
     EXPECT_EQ(Settings.xoff, -1) << "values are signed and never range-checked";
-    EXPECT_EQ(HostState.frameRateLimit, 30u);
+    EXPECT_EQ(Settings.frameRate.perSecond, 30u);
+    EXPECT_FALSE(Settings.frameRate.fromDisplay) << "a stored limit caps, whatever the display";
 }
 
 TEST_F(SettingsStore, ReReadKeepsValuesAbsentFromTheStore) {

@@ -50,8 +50,9 @@ void ReadBackThenSwap(void*) {
 // read-back; a run that never draws is ended after a while all the same.
 void CALLBACK WatchPreview(HWND, UINT, UINT_PTR, DWORD) {
     static DWORD started = GetTickCount();
-    if (!capture.saver && HostState.saverWindow) {
-        capture.saver = static_cast<HWND>(HostState.saverWindow);
+    HWND saver = capture.saver ? nullptr : FindWindowExA(capture.parent, nullptr, kSaverClassName, nullptr);
+    if (saver && SaverWindowStateOf(saver)) {
+        capture.saver = saver;
         SetSaverSwap(capture.saver, ReadBackThenSwap, nullptr);
     }
     if (GetTickCount() - started > 20000 && IsWindow(capture.parent)) PostMessageA(capture.parent, WM_CLOSE, 0, 0);
@@ -67,7 +68,6 @@ bool IsWoodTone(const uint8_t* p) {
 
 TEST(Preview, DrawsTheTexturedLodgeInsideItsParent) {
     HostState = HostStateRecord{};
-    HostState.mouseMoveThreshold = 4;
     HostState.instance = GetModuleHandleA(nullptr);
     RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);
     SetDefaults();

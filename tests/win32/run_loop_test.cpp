@@ -27,52 +27,42 @@ protected:
 };
 
 TEST_F(RegistryValues, FrameRateLimitIsReadOnlyFromFourByteNumbers) {
-    HostState.frameRateLimit = 77;
-    ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 60u) << "no key: the default limit";
+    EXPECT_EQ(ReadFrameRateLimit().perSecond, 60u) << "no key: the default limit";
 
     DWORD thirty = 30;
     Set("FrameRateLimit", REG_DWORD, &thirty, 4);
-    ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 30u);
+    EXPECT_EQ(ReadFrameRateLimit().perSecond, 30u);
 
     const BYTE binary[4] = {45, 0, 0, 0};  // four bytes of binary, as older tools write
     Set("FrameRateLimit", REG_BINARY, binary, 4);
-    ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 45u);
+    EXPECT_EQ(ReadFrameRateLimit().perSecond, 45u);
 
     // Text typed by hand would read as its character codes, 3,158,577 frames a second.
     Set("FrameRateLimit", REG_SZ, "120", 4);
-    ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 60u) << "a REG_SZ is ignored";
+    EXPECT_EQ(ReadFrameRateLimit().perSecond, 60u) << "a REG_SZ is ignored";
 
     ULONGLONG wide = 45;  // longer than 4 bytes
     Set("FrameRateLimit", REG_QWORD, &wide, 8);
-    ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 60u);
+    EXPECT_EQ(ReadFrameRateLimit().perSecond, 60u);
 
     const BYTE shortValue[2] = {25, 0};  // shorter: treated as missing
     Set("FrameRateLimit", REG_BINARY, shortValue, 2);
-    ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 60u);
+    EXPECT_EQ(ReadFrameRateLimit().perSecond, 60u);
 
     DWORD zero = 0;
     Set("FrameRateLimit", REG_DWORD, &zero, 4);
-    ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 0u) << "0 asks for the unpaced loop";
+    EXPECT_EQ(ReadFrameRateLimit().perSecond, 0u) << "0 asks for the unpaced loop";
 
     HKEY key;
     RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_WRITE, &key);
     RegDeleteValueA(key, "FrameRateLimit");
     RegCloseKey(key);
-    ReadFrameRateLimit();
-    EXPECT_EQ(HostState.frameRateLimit, 60u) << "key without the value: the default limit";
+    EXPECT_EQ(ReadFrameRateLimit().perSecond, 60u) << "key without the value: the default limit";
 }
 
 // Runs RunSaverWindow full screen; `onIdle` acts from inside the loop.
 int RunFullScreen() {
     HostState = HostStateRecord{};
-    HostState.mouseMoveThreshold = 4;
     HostState.instance = GetModuleHandleA(nullptr);
     int code = RunSaverWindow(nullptr);
     UnregisterClassA(kSaverClassName, GetModuleHandleA(nullptr));
@@ -83,35 +73,32 @@ TEST_F(RegistryValues, PacedRunDrawsAtTheLimitAndEndsWithZero) {
     DWORD limit = 20;
     Set("FrameRateLimit", REG_DWORD, &limit, 4);
     Stub.Reset();
-    Stub.onCreate = [] { ReadFrameRateLimit(); };
+    Stub.onCreate = [] { Stub.frameRate = ReadFrameRateLimit(); };
     DWORD start = 0;
     Stub.onIdle = [&start] {
         if (Stub.idleCalls == 1) start = GetTickCount();
         // After about half a second, a key press ends the run.
-        if (GetTickCount() - start >= 500) PostMessageA(static_cast<HWND>(HostState.saverWindow), WM_KEYDOWN, 'Q', 0);
+        if (GetTickCount() - start >= 500) PostMessageA(Stub.idleWindow, WM_KEYDOWN, 'Q', 0);
     };
     EXPECT_EQ(RunFullScreen(), 0);
-    EXPECT_EQ(HostState.frameRateLimit, 20u);
     // 20 frames a second for half a second: about 11; unpaced it would be thousands.
     EXPECT_GE(Stub.idleCalls, 5);
     EXPECT_LE(Stub.idleCalls, 30);
-    EXPECT_FALSE(IsWindow(static_cast<HWND>(HostState.saverWindow)));
+    EXPECT_FALSE(IsWindow(Stub.idleWindow));
 }
 
 TEST_F(RegistryValues, WindowedRunIsPacedByDefault) {
     Stub.Reset();
-    Stub.onCreate = [] { ReadFrameRateLimit(); };
+    Stub.onCreate = [] { Stub.frameRate = ReadFrameRateLimit(); };
     DWORD start = 0;
     Stub.onIdle = [&start] {
         if (Stub.idleCalls == 1) start = GetTickCount();
-        if (GetTickCount() - start >= 500) DestroyWindow(static_cast<HWND>(HostState.saverWindow));
+        if (GetTickCount() - start >= 500) DestroyWindow(Stub.idleWindow);
     };
     HostState = HostStateRecord{};
-    HostState.mouseMoveThreshold = 4;
     HostState.instance = GetModuleHandleA(nullptr);
     EXPECT_EQ(RunWindowed(), 0);
     UnregisterClassA(kSaverClassName, GetModuleHandleA(nullptr));
-    EXPECT_EQ(HostState.frameRateLimit, 60u);
     // 60 frames a second for half a second: about 31; unpaced it would be thousands.
     EXPECT_GE(Stub.idleCalls, 15);
     EXPECT_LE(Stub.idleCalls, 60);
@@ -121,12 +108,11 @@ TEST_F(RegistryValues, UnpacedRunDrawsOnEveryIdlePass) {
     DWORD unpaced = 0;
     Set("FrameRateLimit", REG_DWORD, &unpaced, 4);
     Stub.Reset();
-    Stub.onCreate = [] { ReadFrameRateLimit(); };
+    Stub.onCreate = [] { Stub.frameRate = ReadFrameRateLimit(); };
     Stub.onIdle = [] {
-        if (Stub.idleCalls == 200) PostMessageA(static_cast<HWND>(HostState.saverWindow), WM_LBUTTONDOWN, 0, 0);
+        if (Stub.idleCalls == 200) PostMessageA(Stub.idleWindow, WM_LBUTTONDOWN, 0, 0);
     };
     EXPECT_EQ(RunFullScreen(), 0);
-    EXPECT_EQ(HostState.frameRateLimit, 0u);
     EXPECT_GE(Stub.idleCalls, 200);
 }
 

@@ -20,7 +20,6 @@ class SaverApplication : public ::testing::Test {
 protected:
     void SetUp() override {
         HostState = HostStateRecord{};
-        HostState.mouseMoveThreshold = 4;
         HostState.instance = GetModuleHandleA(nullptr);
         RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VLG");
         SetDefaults();
@@ -47,7 +46,7 @@ protected:
         EXPECT_NE(state, nullptr);
         const DWORD start = GetTickCount();
         while (state && !state->modelReady && GetTickCount() - start < 20000) {
-            LodgeSaverCallbacks().idle(window);
+            LodgeSaverCallbacks().idle(window, CurrentFrameRequest());
             Sleep(1);
         }
         EXPECT_TRUE(state && state->modelReady) << "the model was not ready within 20 s";
@@ -79,12 +78,12 @@ TEST_F(SaverApplication, IdleMeasuresTimeButDrawsNothingWhileBlocked) {
         const float angle = state.scene->angleZ();
         *flag = true;
         Sleep(30);
-        LodgeSaverCallbacks().idle(window);
+        LodgeSaverCallbacks().idle(window, CurrentFrameRequest());
         EXPECT_GT(state.frameSeconds, 0.02f) << "time is measured on every idle call";
         EXPECT_EQ(state.scene->angleZ(), angle) << "no frame was drawn";
         *flag = false;
         Sleep(30);  // the model moves by the time since the last idle call: a step and more
-        LodgeSaverCallbacks().idle(window);
+        LodgeSaverCallbacks().idle(window, CurrentFrameRequest());
         EXPECT_NE(state.scene->angleZ(), angle) << "a frame was drawn";
     }
 }
@@ -109,7 +108,7 @@ TEST_F(SaverApplication, StoredValuesAtTheEndsOfTheirTypeRunThreeHundredFrames) 
         const SaverWindowState& state = ReadyState();
         ASSERT_NE(state.font, nullptr) << "no rendering context: nothing would be drawn";
         EXPECT_EQ(Settings.scale, value);
-        for (int frame = 0; frame < 300; ++frame) LodgeSaverCallbacks().idle(window);
+        for (int frame = 0; frame < 300; ++frame) LodgeSaverCallbacks().idle(window, CurrentFrameRequest());
         const Scene& scene = *state.scene;
         for (float coordinate : {scene.position.x, scene.position.y, scene.angle.x, scene.angle.y, scene.angle.z})
             EXPECT_TRUE(std::isfinite(coordinate)) << coordinate;

@@ -29,7 +29,6 @@ protected:
     void Create(Shape shape) {
         Discard();
         HostState = HostStateRecord{};
-        HostState.mouseMoveThreshold = 4;
         HostState.instance = GetModuleHandleA(nullptr);
         Stub.Reset();
         SetCursorPos(200, 200);

@@ -18,8 +18,9 @@ LRESULT CALLBACK StubWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefaultSaverProc(window, message, wParam, lParam);
 }
 
-void StubIdle(HWND) {
+void StubIdle(HWND window, const FrameRequest&) {
     ++Stub.idleCalls;
+    Stub.idleWindow = window;
     if (Stub.onIdle) Stub.onIdle();
 }
 
@@ -31,7 +32,11 @@ void StubStartup() {}
 
 MonitorLayout StubMonitorLayout() { return MonitorLayout::Each; }
 
+FrameRateLimit StubFrameRateLimit() { return Stub.frameRate; }
+
 // The host is handed the stand-in before any test runs.
-const bool handed = (UseSaverCallbacks({StubStartup, StubWindowHook, StubIdle, StubDialog, StubMonitorLayout}), true);
+const bool handed = (UseSaverCallbacks({StubStartup, StubWindowHook, StubIdle, StubDialog, StubMonitorLayout,
+                                                       StubFrameRateLimit}),
+                     true);
 
 }  // namespace

@@ -7,9 +7,14 @@
 #include <functional>
 #include <vector>
 
+#include "host/frame_pacing.h"
+
 struct StubApplication {
     std::vector<UINT> hookMessages;
     int idleCalls = 0;
+    HWND idleWindow = nullptr;  // the window of the last idle call
+    // What the stand-in's settings give the host as the frame-rate limit.
+    FrameRateLimit frameRate;
     // Runs inside the idle callback; lets a test act from within a running loop.
     std::function<void()> onIdle;
     // Runs on WM_CREATE before the message goes on, as the settings load does.
