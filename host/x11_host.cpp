@@ -357,8 +357,10 @@ int RunX11Saver(const X11RunOptions& options, const X11SaverCallbacks& callbacks
     callbacks.start(width, height, windowed);
 
     HostState.showFrameRate = options.showFrameRate;
-    X11LoopPort port(callbacks, width, height,
-                     FrameCap(options.frameRate.perSecond, options.frameRate.fromDisplay, DisplayRefreshRate(screen)));
+    const FrameRateLimit& limit = options.frameRate;
+    const uint32_t cap = FrameCap(limit.perSecond, limit.fromDisplay, DisplayRefreshRate(screen));
+    TraceF("%dx%d, paced at %u frames a second", width, height, static_cast<unsigned>(cap));
+    X11LoopPort port(callbacks, width, height, cap);
     RunPacedLoop(port);
     Trace(run.gone ? "the window went away" : "ended by a signal or the close box");
     callbacks.stop();

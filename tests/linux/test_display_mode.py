@@ -10,7 +10,8 @@ import xml.etree.ElementTree as ElementTree
 
 import pytest
 
-from conftest import ROOT, VELMORA, OtherClientsWindow, VELMORA_XML, environment_of, is_wood, shows_lodge, wait_until
+from conftest import (ROOT, VELMORA, OtherClientsWindow, VELMORA_XML, clear_root, environment_of, is_wood, shows_lodge,
+                      wait_until)
 
 XSCREENSAVER_SETTINGS = """\
 mode:\t\tone
@@ -262,3 +263,29 @@ def test_the_x_server_going_away_ends_it_with_1_and_leaves_nothing(run, tmp_path
     assert velmora.wait(30) == 1, "exit code 1, not a signal's"
     assert "the connection to the X display was lost" in velmora.stderr.read()
     assert run.private_folders() == [], "the private folder goes with the run"
+
+
+def test_the_frame_rate_options_reach_the_drawing(run):
+    # -fps shows the frame-rate text at the top left once 20 frames are drawn; -frame-rate
+    # caps the frames. Without -fps the corner stays free of the text's white.
+    white = lambda r, g, b: r > 230 and g > 230 and b > 230
+
+    def corner_white(shot):
+        p, count = shot.pixels, 0
+        for y in range(0, 40):
+            row = y * shot.width * 3
+            count += sum(1 for x in range(0, 320) if all(v > 230 for v in p[row + 3 * x:row + 3 * x + 3]))
+        return count
+
+    velmora = run.velmora("-root", "-fps", "-frame-rate", "12", VELMORA_TRACE="1")
+    run.wait_for_screen("fps-text", lambda s: corner_white(s) > 50, "the frame-rate text at the top left")
+    velmora.send_signal(signal.SIGTERM)
+    assert ended_cleanly(velmora)
+    assert "paced at 12 frames a second" in velmora.stderr.read()
+
+    clear_root(run.display)  # the root keeps the last run's picture
+    velmora = run.velmora("-root")
+    shot = run.wait_for_lodge("no-fps-text")
+    assert corner_white(shot) == 0 and shot.count(white) < 50, "no frame-rate text without -fps"
+    velmora.send_signal(signal.SIGTERM)
+    assert ended_cleanly(velmora)
