@@ -76,7 +76,8 @@ extern const SettingDescription kSettingDescriptions[kSettingCount];
 // and the frame-rate limit. Run at process start and at every saver start.
 void LoadSettings();
 
-// Every field to its default; the model path to "none"; no model file of the user's.
+// Every field to its default; the model path to "none"; no model file of the user's;
+// the frame-rate limit as when none is stored.
 void SetDefaults();
 // Rebuilds the model path, overlays the fields with the stored values that exist,
 // then reads the frame-rate limit.

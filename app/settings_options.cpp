@@ -125,8 +125,8 @@ ParsedOptions ParseSaverOptions(int argc, const char* const* argv, const char* e
             if (!WholeNumber(value, &rate) || rate < 0 || rate > kLargestFrameRate)
                 return Failure(std::string("-frame-rate: ") + Quoted(value) + " is not a whole number from 0 to " +
                                std::to_string(kLargestFrameRate));
-            result.run.frameRate.perSecond = static_cast<uint32_t>(rate);
-            result.run.frameRate.fromDisplay = false;
+            // The settings carry it as a stored limit would; the host caps by the run's.
+            settings->frameRate = result.run.frameRate = {static_cast<uint32_t>(rate), false};
             ++i;
             continue;
         }

@@ -56,9 +56,10 @@ void Resize(int width, int height) {
 
 // A chosen model that is not drawn is always said: the command line named it.
 void ReportUnusableChosenModel(const Scene& scene) {
-    if (Settings.modelFile.empty() || scene.fitted) return;
-    std::fprintf(stderr, "velmora: -model: \"%s\" cannot be used; the %s is drawn instead\n",
-                 Settings.modelFile.c_str(), scene.modelLoaded ? "built-in lodge" : "cube");
+    const std::string& chosen = scene.settings().modelFile;
+    if (chosen.empty() || scene.fitted) return;
+    std::fprintf(stderr, "velmora: -model: \"%s\" cannot be used; the %s is drawn instead\n", chosen.c_str(),
+                 scene.modelLoaded ? "built-in lodge" : "cube");
 }
 
 // Notices here go to standard error or the trace, never to a box: the session is

@@ -34,8 +34,8 @@ struct SaverCallbacks {
     DLGPROC configureDialog;
     // Where a full-screen run puts its windows, as the settings say; null: Each.
     MonitorLayout (*monitorLayout)();
-    // The frame-rate limit the settings loaded on the window's creation ask for; null:
-    // none stored (the display's rate).
+    // The frame-rate limit the settings last loaded ask for (every window's creation
+    // loads them); null: none stored (the display's rate).
     FrameRateLimit (*frameRateLimit)();
 };
 

@@ -114,8 +114,8 @@ static void StopWatchingDisplayPower(HostWindow& held) {
     }
 }
 
-// The frames a second a window draws at most: the application's limit (read when the
-// window was made), or its monitor's rate.
+// The frames a second a window draws at most: the application's limit as the settings
+// last loaded say (every window's creation loads them), or its monitor's rate.
 static uint32_t FrameCapFor(uint32_t monitorRefreshHz) {
     const SaverCallbacks& callbacks = HandedCallbacks();
     const FrameRateLimit limit = callbacks.frameRateLimit ? callbacks.frameRateLimit() : FrameRateLimit{};

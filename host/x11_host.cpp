@@ -231,7 +231,10 @@ public:
         return !stopSignal && !run.gone;
     }
     std::vector<PacedSurface*> Surfaces() override { return {&surface_}; }
-    void DrawFrame(PacedSurface&) override { callbacks_.idle(CurrentFrameRequest()); }
+    void DrawFrame(PacedSurface&) override {
+        callbacks_.idle(CurrentFrameRequest());
+        ++frames;
+    }
     // Errors of this frame's requests (a window destroyed meanwhile) arrive now.
     void AfterFrames(bool unpaced) override {
         if (unpaced) XSync(run.display, False);
@@ -279,6 +282,10 @@ private:
         }
     }
 
+public:
+    long frames = 0;  // drawn so far
+
+private:
     const X11SaverCallbacks& callbacks_;
     int width_;
     int height_;
@@ -361,7 +368,9 @@ int RunX11Saver(const X11RunOptions& options, const X11SaverCallbacks& callbacks
     const uint32_t cap = FrameCap(limit.perSecond, limit.fromDisplay, DisplayRefreshRate(screen));
     TraceF("%dx%d, paced at %u frames a second", width, height, static_cast<unsigned>(cap));
     X11LoopPort port(callbacks, width, height, cap);
+    const double started = port.Seconds();
     RunPacedLoop(port);
+    TraceF("%ld frames in %.2f s", port.frames, port.Seconds() - started);
     Trace(run.gone ? "the window went away" : "ended by a signal or the close box");
     callbacks.stop();
     ReleaseRun();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <string>
 #include <thread>
 
 #include "app/saver_session.h"
@@ -32,11 +34,12 @@ struct FakeHost {
         }
         return session.drawing().modelReady;
     }
-    int RedPixels() const {
+    // Pixels of red from `low` to `high`, without green or blue.
+    int RedPixels(int low = 201, int high = 255) const {
         int red = 0;
         const std::vector<uint8_t> pixels = gl.Pixels();
         for (size_t i = 0; i + 2 < pixels.size(); i += 3)
-            if (pixels[i] > 200 && pixels[i + 1] < 40 && pixels[i + 2] < 40) ++red;
+            if (pixels[i] >= low && pixels[i] <= high && pixels[i + 1] < 30 && pixels[i + 2] < 30) ++red;
         return red;
     }
 };
@@ -52,6 +55,8 @@ SaverSettings StillCube() {
     return settings;
 }
 
+// A later settings load (another window's start, the dialog's OK) changes the
+// process-wide record and the caller's copy; a running session draws on as it was started.
 TEST(SaverSession, DrawsWithTheSettingsItWasStartedWithWhateverIsLoadedLater) {
     FakeHost host;
     REQUIRE_GL(host.gl);
@@ -61,14 +66,23 @@ TEST(SaverSession, DrawsWithTheSettingsItWasStartedWithWhateverIsLoadedLater) {
     session->Frame({});
     const int before = host.RedPixels();
     ASSERT_GT(before, 1000) << "the cube's front";
-
-    // A later settings load (another window's start, the dialog's OK) changes the
-    // process-wide record and the caller's copy; the running session draws on as it was.
     settings.scale = Settings.scale = 20;
-    settings.blur = Settings.blur = 1;
     session->Frame({});
-    EXPECT_EQ(host.RedPixels(), before);
-    EXPECT_EQ(session->drawing().scene->settings().scale, 100);
+    EXPECT_EQ(host.RedPixels(), before) << "the cube keeps its size";
+
+    // A turning cube without the trail shows its front at full red or not at all; the
+    // trail would add its older poses' dimmed reds about the corners.
+    settings = StillCube();
+    settings.zrots = 40;  // two degrees a step
+    session = host.Start(settings);
+    Settings.blur = 1;
+    ASSERT_TRUE(FakeHost::FramesUntilReady(*session));
+    for (int frame = 0; frame < 15; ++frame) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(17));
+        session->Frame({});
+    }
+    EXPECT_GT(host.RedPixels(), 1000);
+    EXPECT_EQ(host.RedPixels(30, 230), 0) << "no trail drawn";
     session.reset();
     SetDefaults();
 }
@@ -109,16 +123,36 @@ TEST(SaverSession, TheViewFollowsTheSurfaceAndAMinimisedOneChangesNothing) {
     EXPECT_EQ(viewport[2], kWidth / 2);
 }
 
-// A window closed at once, its model still being read: the session ends without
-// waiting for the read, and the next one starts and draws.
+// A window closed at once, its large model still being read on another thread: the
+// session ends (the read left to finish on its own), and the next one starts and draws.
 TEST(SaverSession, EndsWhileItsModelIsStillReadAndTheNextOneDraws) {
     FakeHost host;
     REQUIRE_GL(host.gl);
-    for (int i = 0; i < 5; ++i) host.Start(StillCube()).reset();
+    // A flat grid of 2 x 300 x 300 triangles, as an OBJ file.
+    const std::string path = ::testing::TempDir() + "velmora_session_grid.obj";
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    constexpr int kCells = 300, kRow = kCells + 1;
+    for (int y = 0; y <= kCells; ++y)
+        for (int x = 0; x <= kCells; ++x) std::fprintf(file, "v %d %d 0\n", x, y);
+    for (int y = 0; y < kCells; ++y)
+        for (int x = 0; x < kCells; ++x) {
+            const int a = y * kRow + x + 1;
+            std::fprintf(file, "f %d %d %d\nf %d %d %d\n", a, a + 1, a + kRow + 1, a, a + kRow + 1, a + kRow);
+        }
+    std::fclose(file);
+    SaverSettings grid = StillCube();
+    grid.modelFile = path;
+    for (int i = 0; i < 3; ++i) {
+        auto reading = host.Start(grid);
+        ASSERT_NE(reading->drawing().reading, nullptr);
+        EXPECT_FALSE(reading->drawing().reading->finished()) << "ended while the model is read";
+    }
     auto session = host.Start(StillCube());
     ASSERT_TRUE(FakeHost::FramesUntilReady(*session));
     session->Frame({});
     EXPECT_GT(host.RedPixels(), 1000);
+    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -46,6 +46,8 @@ TEST(DisplayModeOptions, SwitchesTheLastWordWinsAndBlurAsksForAStencil) {
     ASSERT_EQ(OptionOutcome::Run, parsed.outcome);
     EXPECT_EQ(0u, parsed.run.frameRate.perSecond);
     EXPECT_FALSE(parsed.run.frameRate.fromDisplay);
+    EXPECT_EQ(0u, Settings.frameRate.perSecond) << "the settings carry the limit too";
+    EXPECT_FALSE(Settings.frameRate.fromDisplay);
     EXPECT_TRUE(Parse({}).run.frameRate.fromDisplay) << "no -frame-rate: the display's rate";
     EXPECT_FALSE(Parse({}).run.showFrameRate);
     EXPECT_TRUE(Parse({"-fps"}).run.showFrameRate);

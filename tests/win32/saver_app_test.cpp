@@ -71,6 +71,33 @@ TEST_F(SaverApplication, CreationBuildsTheSceneAndDestructionReleasesIt) {
     EXPECT_EQ(SaverWindowStateOf(window), nullptr);
 }
 
+// Only the windowed run, where someone sits at the window, shows the readers' notices
+// as boxes; a box over a full-screen or preview window would wait for OK unseen. A
+// monitor left black has no drawing at all.
+TEST_F(SaverApplication, NoticesGoToBoxesOnlyInTheWindowedRun) {
+    struct Case {
+        SaverSurface surface;
+        bool drawn, boxes;
+    } cases[] = {
+        {{SaverSurfaceKind::Windowed, true}, true, true},
+        {{SaverSurfaceKind::Monitor, true}, true, false},
+        {{SaverSurfaceKind::Preview, true}, true, false},
+        {{SaverSurfaceKind::Monitor, false}, false, false},
+    };
+    for (Case& c : cases) {
+        HWND made = CreateWindowExA(0, kSaverClassName, "surface", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
+                                    GetModuleHandleA(nullptr), &c.surface);
+        ASSERT_NE(made, nullptr);
+        const SaverWindowState* state = SaverWindowStateOf(made);
+        EXPECT_EQ(state != nullptr, c.drawn) << static_cast<int>(c.surface.kind);
+        if (state) {
+            EXPECT_EQ(state->noticesAsBoxes, c.boxes) << static_cast<int>(c.surface.kind);
+        }
+        DestroyWindow(made);
+    }
+    EXPECT_FALSE(SaverWindowStateOf(window)->noticesAsBoxes) << "a window the host did not make";
+}
+
 TEST_F(SaverApplication, IdleMeasuresTimeButDrawsNothingWhileBlocked) {
     const SaverWindowState& state = ReadyState();
     bool* flags[] = {&HostState.passwordDialogOpen, &HostState.monitorPoweredDown};
