@@ -384,6 +384,18 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
             if (HostWindow* held = HostWindowOf(window)) RetireHostWindow(held);
             if (!layingOut) PostQuitMessage(0);
             break;
+        case WM_DPICHANGED: {
+            // Dragged onto a monitor of another scale, or the scale changed. The mouse
+            // rule follows the new DPI. The windowed run takes the rectangle the system
+            // suggests, so it keeps its size to the eye (its view follows through
+            // WM_SIZE); a full-screen window keeps its monitor's rectangle.
+            if (HostWindow* held = HostWindowOf(window)) held->mouseThreshold = MouseThresholdForDpi(LOWORD(wParam));
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            if (HostState.windowedMode && suggested)
+                SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                             suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
         case WM_POWERBROADCAST:
             if (DisplayTurnedOn(wParam, lParam)) HostState.monitorPoweredDown = 0;
             break;

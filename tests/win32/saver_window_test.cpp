@@ -123,6 +123,26 @@ TEST_F(SaverWindow, CloseBeforeAnyInputIsDropped) {
     EXPECT_EQ(HostState.monitorPoweredDown, 0);  // every close clears it
 }
 
+// A window moved onto a monitor of another scale: the windowed run takes the
+// rectangle the system suggests; a full-screen window stays on its monitor's.
+TEST_F(SaverWindow, AScaleChangeResizesOnlyTheWindowedRun) {
+    for (Shape shape : {Shape::Windowed, Shape::FullScreen}) {
+        Create(shape);
+        RECT before = {};
+        GetWindowRect(window, &before);
+        RECT suggested = {40, 50, 40 + 240, 50 + 180};
+        EXPECT_EQ(SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested)), 0);
+        RECT after = {};
+        GetWindowRect(window, &after);
+        const RECT& expected = shape == Shape::Windowed ? suggested : before;
+        EXPECT_EQ(after.left, expected.left);
+        EXPECT_EQ(after.top, expected.top);
+        EXPECT_EQ(after.right, expected.right);
+        EXPECT_EQ(after.bottom, expected.bottom);
+        EXPECT_TRUE(Alive());
+    }
+}
+
 TEST_F(SaverWindow, FrameRateKeysToggleTextOtherKeysEnd) {
     Create(Shape::FullScreen);
     SendMessageA(window, WM_KEYDOWN, 'S', 0);
