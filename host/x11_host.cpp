@@ -222,6 +222,8 @@ public:
         : callbacks_(callbacks), width_(width), height_(height), surface_(frameCap),
           connection_(ConnectionNumber(run.display)) {}
 
+    long frames = 0;  // drawn so far
+
     bool HandleEvents() override {
         while (!stopSignal && !run.gone && XPending(run.display)) {
             XEvent event;
@@ -282,10 +284,6 @@ private:
         }
     }
 
-public:
-    long frames = 0;  // drawn so far
-
-private:
     const X11SaverCallbacks& callbacks_;
     int width_;
     int height_;
